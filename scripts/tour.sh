@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Plays a short tour of Glebeworks on a machine without a display: the game
+# runs under Xvfb from the repository (so it keeps its world in resources/),
+# xdotool drives it and the screenshots land in the folder given.
+set -euo pipefail
+game="$1"
+shots="$2"
+root="$(cd "$(dirname "$0")/.." && pwd)"
+
+if [ -z "${GLEBE_TOUR_INNER:-}" ]; then
+  export GLEBE_TOUR_INNER=1
+  exec xvfb-run -a -s "-screen 0 1280x800x24" bash "$0" "$@"
+fi
+
+mkdir -p "$shots"
+cd "$root"
+"$game" &
+pid=$!
+for _ in $(seq 60); do
+  window="$(xdotool search --name '^Glebeworks$' 2>/dev/null | head -n 1 || true)"
+  [ -n "$window" ] && break
+  sleep 0.5
+done
+[ -n "$window" ] || { echo "Glebeworks did not open its window"; kill "$pid"; exit 1; }
+xdotool windowfocus "$window" || true
+
+shot() { import -window root "$shots/$1.png"; echo "  $shots/$1.png"; }
+keys() { for k in "$@"; do xdotool key --clearmodifiers "$k"; sleep 0.2; done; }
+
+echo "Screenshots:"
+sleep 8
+shot 01-start
+keys grave
+xdotool type --delay 60 "help"
+keys Return
+sleep 1
+shot 02-console
+keys grave
+sleep 1
+shot 03-playing
+
+keys grave
+xdotool type --delay 60 "exit"
+keys Return
+wait "$pid"
