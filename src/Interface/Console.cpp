@@ -1,0 +1,391 @@
+#include "Interface/Console.h"
+
+#include "Game/Fonts.h"
+#include "Game/ResourcePath.h"
+#include "Game/Window.h"
+#include "Interface/ConsoleAccessable.h"
+
+#include <GL/glew.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+namespace {
+const char* const bindingsFile = "resources\\keybindings.file";
+// The bindings file keeps the key numbers of the original key code table:
+// F1 is 305, F12 is 316.
+constexpr int firstFunctionKeyNumber = 305;
+constexpr int functionKeyOffset = firstFunctionKeyNumber - 1;
+constexpr int outputHeight = 300;
+constexpr int inputHeight = 25;
+constexpr int lineHeight = 16;
+// Worker threads can log without end; the scroll-back keeps the newest lines.
+constexpr std::size_t maximumTranscriptLines = 2000;
+
+bool isPrintable(const std::string& token)
+{
+    return std::all_of(token.begin(), token.end(), [](char c) { return c > ' ' && c < 127; });
+}
+
+// A whole-token decimal integer that fits an int.
+bool readKeyNumber(const std::string& token, int& number)
+{
+    if (token.empty())
+        return false;
+    char* end = nullptr;
+    errno = 0;
+    const long value = std::strtol(token.c_str(), &end, 10);
+    if (*end != '\0' || errno == ERANGE || value < INT_MIN || value > INT_MAX)
+        return false;
+    number = static_cast<int>(value);
+    return true;
+}
+
+// The n of a word "f<n>" (lower-case f, read as C's "f%d" reads it); false when
+// no number follows the f. A number too large for a long reads as 0, which is
+// then refused like any other key outside F1-F12.
+bool readFunctionKey(const std::string& word, long& n)
+{
+    if (word.size() < 2 || word[0] != 'f')
+        return false;
+    char* end = nullptr;
+    errno = 0;
+    n = std::strtol(word.c_str() + 1, &end, 10);
+    if (end == word.c_str() + 1)
+        return false;
+    if (errno == ERANGE)
+        n = 0;
+    return true;
+}
+
+std::vector<std::string> splitLines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream stream(text);
+    for (std::string line; std::getline(stream, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+char typedCharacter(sf::Keyboard::Key code, bool shift)
+{
+    if (code >= sf::Keyboard::A && code <= sf::Keyboard::Z)
+        return static_cast<char>((shift ? 'A' : 'a') + (code - sf::Keyboard::A));
+    if (code >= sf::Keyboard::Num0 && code <= sf::Keyboard::Num9)
+        return static_cast<char>('0' + (code - sf::Keyboard::Num0));
+    if (code >= sf::Keyboard::Numpad0 && code <= sf::Keyboard::Numpad9)
+        return static_cast<char>('0' + (code - sf::Keyboard::Numpad0));
+    if (code == sf::Keyboard::Space)
+        return ' ';
+    return '\0';
+}
+}
+
+Console& Console::getInstance()
+{
+    // Never destroyed: handlers unregister from their destructors, which may
+    // run during static destruction.
+    static Console* instance = new Console;
+    return *instance;
+}
+
+Console::Console()
+{
+    readBindings();
+}
+
+bool Console::keyPressed(sf::Keyboard::Key code, bool shift)
+{
+    if (code == sf::Keyboard::Tilde) {
+        open = !open;
+        if (open)
+            input.clear();
+    }
+    if (!open) {
+        if (code >= sf::Keyboard::F1 && code <= sf::Keyboard::F12) {
+            const auto binding = bindings.find(code - sf::Keyboard::F1 + firstFunctionKeyNumber);
+            if (binding != bindings.end() && !binding->second.empty())
+                runCommand(binding->second);
+        }
+        return false;
+    }
+    if (const char c = typedCharacter(code, shift)) {
+        input += c;
+        return true;
+    }
+    switch (code) {
+    case sf::Keyboard::Backspace:
+        if (!input.empty())
+            input.pop_back();
+        return true;
+    case sf::Keyboard::Enter:
+        submit();
+        return true;
+    // The punctuation keys type but are not taken: the rest of the program
+    // sees them too.
+    case sf::Keyboard::Comma:
+        input += ',';
+        return false;
+    case sf::Keyboard::Period:
+        input += '.';
+        return false;
+    case sf::Keyboard::Hyphen:
+        input += shift ? '_' : '-';
+        return false;
+    case sf::Keyboard::Up:
+        scroll(2);
+        return false;
+    case sf::Keyboard::Down:
+        scroll(-2);
+        return false;
+    default:
+        return false;
+    }
+}
+
+void Console::draw()
+{
+    const Window& window = Window::getInstance();
+    const float width = static_cast<float>(window.width);
+    const float top = static_cast<float>(window.height);
+    const float outputBottom = top - outputHeight;
+    const float inputBottom = outputBottom - inputHeight;
+
+    std::vector<std::string> lines = splitLines(transcript());
+    const std::size_t visible = (outputHeight - 4) / lineHeight;
+    int back;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        back = scrollBack;
+    }
+    const std::size_t end = lines.size() - std::min<std::size_t>(back, lines.size());
+    const std::size_t begin = end > visible ? end - visible : 0;
+
+    GLint program = 0;
+    glGetIntegerv(GL_CURRENT_PROGRAM, &program);
+    glUseProgram(0);
+    glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_COLOR_BUFFER_BIT);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_TEXTURE_2D);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glBegin(GL_QUADS);
+    glColor4f(0.05f, 0.05f, 0.08f, 0.8f);
+    glVertex2f(0.0f, outputBottom);
+    glVertex2f(width, outputBottom);
+    glVertex2f(width, top);
+    glVertex2f(0.0f, top);
+    glColor4f(0.15f, 0.05f, 0.05f, 0.9f);
+    glVertex2f(0.0f, inputBottom);
+    glVertex2f(width, inputBottom);
+    glVertex2f(width, outputBottom);
+    glVertex2f(0.0f, outputBottom);
+    glEnd();
+
+    const Fonts& fonts = Fonts::getInstance();
+    glColor4f(0.85f, 0.85f, 0.85f, 1.0f);
+    float y = outputBottom + 6.0f;
+    for (std::size_t i = end; i > begin; --i, y += lineHeight)
+        fonts.drawText(lines[i - 1], 6.0f, y);
+    glColor4f(1.0f, 1.0f, 0.7f, 1.0f);
+    fonts.drawText(">" + input + "_", 6.0f, inputBottom + 7.0f);
+    glPopAttrib();
+    glUseProgram(static_cast<GLuint>(program));
+}
+
+void Console::log(const std::string& text)
+{
+    append("----  Log  ---- \n " + text + " \n ----End Log---- \n\n ");
+}
+
+void Console::resize(int, int)
+{
+    // The window singleton already holds the new size when the game calls this.
+    const Window& window = Window::getInstance();
+    std::ostringstream message;
+    message << "Window Resized to: " << static_cast<double>(window.width) << "x"
+            << static_cast<double>(window.height);
+    log(message.str());
+}
+
+void Console::registerHandler(ConsoleAccessable* handler)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    handlers.push_back(handler);
+}
+
+void Console::unregisterHandler(ConsoleAccessable* handler)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    handlers.erase(std::remove(handlers.begin(), handlers.end(), handler), handlers.end());
+}
+
+std::string Console::runCommand(Words words)
+{
+    const std::string command = words.empty() ? std::string() : words.front();
+    if (!words.empty())
+        words.pop_front();
+    std::string reply = "Unrecognized command: \"" + command + "\"";
+
+    std::vector<ConsoleAccessable*> registered;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        registered = handlers;
+    }
+    if (command == "exit") {
+        Window::getInstance().running = false;
+        reply = "Exiting program...";
+    } else if (command == "help") {
+        reply = "List of commands: \n ";
+        for (const ConsoleAccessable* handler : registered)
+            reply += "  " + handler->name + " \n ";
+        reply += " bind\n \n Type a command name without any other parameters to see more about that command";
+    } else if (command == "bind") {
+        reply = bind(words);
+    }
+    for (ConsoleAccessable* handler : registered)
+        if (handler->name == command)
+            reply = handler->handleCommand(words);
+    return reply;
+}
+
+Console::Words Console::splitWords(const std::string& line)
+{
+    Words words;
+    std::size_t start = 0;
+    while (start <= line.size()) {
+        std::size_t separator = line.find_first_of(" ,", start);
+        if (separator == std::string::npos)
+            separator = line.size();
+        if (separator > start)
+            words.push_back(line.substr(start, separator - start));
+        start = separator + 1;
+    }
+    if (words.empty())
+        words.push_back("");
+    return words;
+}
+
+bool Console::readBindings()
+{
+    bindings.clear();
+    std::ifstream file(resourcePath(bindingsFile));
+    std::string token;
+    bool more = static_cast<bool>(file >> token);
+    // A file that cannot be opened is reported like a malformed one; an empty
+    // file simply holds no bindings.
+    bool valid = file.is_open();
+    while (valid && more) {
+        int key = 0;
+        std::string keyToken;
+        valid = token == "#" && file >> keyToken && readKeyNumber(keyToken, key);
+        Words words;
+        while (valid && (more = static_cast<bool>(file >> token)) && token != "#") {
+            valid = isPrintable(token);
+            words.push_back(token);
+        }
+        // A record cut short by damage is dropped whole.
+        if (valid)
+            bindings[key].insert(bindings[key].end(), words.begin(), words.end());
+    }
+    if (!valid)
+        log("Error: invalid format of keybinds file!");
+    return valid;
+}
+
+std::string Console::transcript() const
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    return output;
+}
+
+void Console::submit()
+{
+    const std::string line = input;
+    const std::string reply = runCommand(splitWords(line));
+    append(">" + line + " \n " + reply + " \n\n ");
+    input.clear();
+}
+
+void Console::append(const std::string& text)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    output += text;
+    scrollBack = 0;
+    std::size_t lines = std::count(output.begin(), output.end(), '\n');
+    std::size_t cut = 0;
+    for (; lines > maximumTranscriptLines; --lines)
+        cut = output.find('\n', cut) + 1;
+    output.erase(0, cut);
+}
+
+std::string Console::bind(Words words)
+{
+    const std::string usage = "Bind commands: \n bind [f1..12] [command]\n bind list";
+    if (words.empty())
+        return usage;
+    const std::string first = words.front();
+    words.pop_front();
+    if (first == "list") {
+        if (bindings.empty())
+            return "No keybinds set";
+        std::string reply = "Current keybinds:";
+        for (const auto& [key, bound] : bindings) {
+            reply += "\n- f" + std::to_string(key - functionKeyOffset) + " > ";
+            for (const std::string& word : bound)
+                reply += word + " ";
+        }
+        return reply + "\n";
+    }
+    long n = 0;
+    if (!readFunctionKey(first, n))
+        return usage;
+    if (n < 1 || n > 12)
+        return "Bind error: Only allowed to bind key F1 to F12";
+    bindings[static_cast<int>(n) + functionKeyOffset] = words;
+    saveBindings();
+    std::string reply = "Bind: " + first + " > ";
+    for (const std::string& word : words)
+        reply += " " + word;
+    return reply;
+}
+
+void Console::saveBindings() const
+{
+    const std::filesystem::path target = resourcePath(bindingsFile);
+    std::filesystem::path temporary = target;
+    temporary += ".tmp";
+    bool saved = false;
+    {
+        std::ofstream file(temporary, std::ios::trunc);
+        for (const auto& [key, words] : bindings) {
+            file << "#\n" << key << "\n";
+            for (const std::string& word : words)
+                file << word << "\n";
+        }
+        file.close();
+        saved = static_cast<bool>(file);
+    }
+    std::error_code error;
+    if (saved)
+        std::filesystem::rename(temporary, target, error);
+    if (!saved || error) {
+        std::filesystem::remove(temporary, error);
+        std::cout << "Error: could not save keybinds file " << target.string() << "!" << std::endl;
+    }
+}
+
+void Console::scroll(int lines)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    const int total = static_cast<int>(std::count(output.begin(), output.end(), '\n'));
+    scrollBack = std::clamp(scrollBack + lines, 0, total);
+}
