@@ -9,7 +9,7 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 
 if [ -z "${GLEBE_TOUR_INNER:-}" ]; then
   export GLEBE_TOUR_INNER=1
-  exec xvfb-run -a -s "-screen 0 1280x800x24" bash "$0" "$@"
+  exec "$(dirname "$0")/../tests/support/with-xvfb.sh" bash "$0" "$@"
 fi
 
 mkdir -p "$shots"
@@ -22,6 +22,7 @@ for _ in $(seq 60); do
   sleep 0.5
 done
 [ -n "$window" ] || { echo "Glebeworks did not open its window"; kill "$pid"; exit 1; }
+xdotool windowmove "$window" 0 0 || true
 xdotool windowfocus "$window" || true
 
 shot() { import -window root "$shots/$1.png"; echo "  $shots/$1.png"; }

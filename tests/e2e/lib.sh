@@ -5,12 +5,12 @@
 # key bindings and worlds so tests never touch the player's files.
 set -euo pipefail
 
-GAME_BIN="$1"
-RESOURCES="$2"
+GAME_BIN="$(realpath "$1")"
+RESOURCES="$(realpath "$2")"
 
 if [ -z "${GLEBE_E2E_INNER:-}" ]; then
   export GLEBE_E2E_INNER=1
-  exec xvfb-run -a -s "-screen 0 1280x800x24" bash "$0" "$@"
+  exec "$(dirname "${BASH_SOURCE[0]}")/../support/with-xvfb.sh" bash "$0" "$@"
 fi
 
 TEST_NAME="$(basename "$0" .sh)"
@@ -62,6 +62,9 @@ start_game() {
       [ "$waited" -lt 60 ] || fail "no window after 30 s"
     fi
   done
+  # Without a window manager the window lands where SFML centres it on its
+  # idea of the desktop; put it in the corner so screenshots frame it.
+  xdotool windowmove --sync "$GAME_WINDOW" 0 0 2>/dev/null || true
   xdotool windowfocus --sync "$GAME_WINDOW" 2>/dev/null || xdotool windowfocus "$GAME_WINDOW" || true
 }
 

@@ -1,0 +1,355 @@
+#include "Game/Game.h"
+
+#include "Game/EventDispatcher.h"
+#include "Game/Fonts.h"
+#include "Game/Lights.h"
+#include "Game/Scene.h"
+#include "Game/Window.h"
+#include "Graphics/Camera.h"
+#include "Interface/Console.h"
+#include "Interface/StatsManager.h"
+
+#include <GL/glew.h>
+#include <GL/glu.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <iostream>
+#include <sstream>
+
+// Read by the framebuffer code to know how many colour attachments exist.
+int maxColorAttachments = 0;
+
+Game::Game(const std::string& title)
+{
+    Window& win = Window::getInstance();
+    win.width = 800;
+    win.height = 600;
+    fpsClock.restart();
+
+    scene = std::make_unique<Scene>();
+
+    settings = SettingsFile::read("resources/config/settings.ini");
+    windowSettings.depthBits = settings.depthBits;
+    windowSettings.stencilBits = settings.stencilBits;
+    windowSettings.antialiasingLevel = settings.antialiasingLevel;
+    win.fullscreen = settings.fullscreen;
+    win.width = settings.windowedWidth;
+    win.height = settings.windowedHeight;
+
+    if (win.fullscreen) {
+        sf::VideoMode mode(settings.fullscreenWidth, settings.fullscreenHeight, 32);
+        // Sizes of 0 (or a mode the screen lacks) mean the desktop's own mode.
+        if (!mode.isValid())
+            mode = sf::VideoMode::getDesktopMode();
+        window.create(mode, title, sf::Style::Fullscreen, windowSettings);
+        window.setPosition({0, 0});
+        win.width = static_cast<int>(mode.width);
+        win.height = static_cast<int>(mode.height);
+    } else {
+        window.create(sf::VideoMode(win.width, win.height, 32), title,
+            sf::Style::Titlebar | sf::Style::Resize | sf::Style::Close, windowSettings);
+    }
+    fullscreen = win.fullscreen;
+    window.setFramerateLimit(settings.framerateLimit > 0 ? settings.framerateLimit : 0);
+    win.sfWindow = &window;
+
+    GLenum glewStatus = glewInit();
+    if (glewStatus != GLEW_OK) {
+        std::cout << "Error Initializing GLEW!\n";
+        std::cerr << "Error: " << glewGetErrorString(glewStatus) << "\n";
+        ok = false;
+    }
+    if (ok) {
+        if (!GLEW_ARB_vertex_buffer_object) {
+            std::cout << "Error: This program requires graphics card support for ARB_vertex_buffer_object\n";
+            ok = false;
+        }
+        if (!GLEW_EXT_texture3D) {
+            std::cout << "Error: This program requires graphics card support for 3D textures!\n";
+            ok = false;
+        }
+        if (!(GLEW_ARB_vertex_shader && GLEW_ARB_fragment_shader)) {
+            std::printf("Error: This program requires GLSL support!\n");
+            ok = false;
+        } else {
+            std::printf("GLSL: ready.\n");
+        }
+        std::fflush(stdout);
+        glGetIntegerv(GL_MAX_COLOR_ATTACHMENTS_EXT, &maxColorAttachments);
+    }
+
+    if (Fonts::getInstance().hasError()) {
+        std::cout << "Error: Could not initialize fonts!\n";
+        ok = false;
+    }
+
+    if (ok) {
+        initGL();
+        scene->setUp();
+        std::srand(static_cast<unsigned>(std::time(nullptr)));
+        updateClock.restart();
+    }
+
+    const GLubyte* version = glGetString(GL_VERSION);
+    std::cout << "OpenGL Ver.: " << (version ? reinterpret_cast<const char*>(version) : "unknown") << "\n"
+              << std::flush;
+}
+
+Game::~Game()
+{
+    Window::getInstance().sfWindow = nullptr;
+}
+
+void Game::initGL()
+{
+    const Camera& camera = Camera::getInstance();
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_NORMALIZE);
+    glEnable(GL_LIGHTING);
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_TEXTURE_3D);
+    glShadeModel(GL_SMOOTH);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(camera.fieldOfView, camera.aspect, camera.nearPlane, camera.farPlane);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glEnable(GL_CULL_FACE);
+    glCullFace(GL_BACK);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    const Window& win = Window::getInstance();
+    glViewport(0, 0, win.width, win.height);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+    glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
+    glDrawBuffer(GL_BACK);
+    glReadBuffer(GL_BACK);
+}
+
+int Game::start()
+{
+    if (!ok)
+        return 1;
+    Window& win = Window::getInstance();
+    int result = 0;
+    try {
+        resize(win.width, win.height);
+        state = 1;
+        updateClock.restart();
+        while (win.running) {
+            processEvents();
+            update();
+            render();
+        }
+    } catch (const char* message) {
+        std::cout << message << "\n";
+        Console::getInstance().log("Unhandled exception in GAME::START()!");
+        result = 1;
+    } catch (const std::exception& error) {
+        std::cout << error.what() << "\n";
+        Console::getInstance().log("Unhandled exception in GAME::START()!");
+        result = 1;
+    } catch (...) {
+        Console::getInstance().log("Unhandled exception in GAME::START()!");
+        result = 1;
+    }
+    shutdown();
+    return result;
+}
+
+void Game::shutdown()
+{
+    scene.reset();
+    window.close();
+}
+
+void Game::processEvents()
+{
+    sf::Event event;
+    while (window.pollEvent(event)) {
+        switch (event.type) {
+        case sf::Event::Closed:
+            Window::getInstance().running = false;
+            break;
+        case sf::Event::Resized:
+            resize(static_cast<int>(event.size.width), static_cast<int>(event.size.height));
+            break;
+        case sf::Event::LostFocus:
+            EventDispatcher::getInstance().notifyFocus(false);
+            scene->captureMouse = false;
+            break;
+        case sf::Event::GainedFocus:
+            EventDispatcher::getInstance().notifyFocus(true);
+            break;
+        case sf::Event::KeyPressed:
+            keyPressed(event.key);
+            break;
+        case sf::Event::MouseButtonPressed:
+            leftHeld = event.mouseButton.button == sf::Mouse::Left;
+            rightHeld = event.mouseButton.button == sf::Mouse::Right;
+            lastDragX = event.mouseButton.x;
+            lastDragY = event.mouseButton.y;
+            mouseButton(event.mouseButton.button, event.mouseButton.x,
+                Window::getInstance().height - event.mouseButton.y, true);
+            break;
+        case sf::Event::MouseButtonReleased:
+            lastMouseX = event.mouseButton.x;
+            lastMouseY = event.mouseButton.y;
+            leftHeld = rightHeld = false;
+            mouseButton(event.mouseButton.button, event.mouseButton.x,
+                Window::getInstance().height - event.mouseButton.y, false);
+            break;
+        case sf::Event::MouseMoved:
+            if (leftHeld || rightHeld)
+                dragMotion(event.mouseMove.x, event.mouseMove.y);
+            else
+                freeMotion(event.mouseMove.x, event.mouseMove.y);
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+void Game::keyPressed(const sf::Event::KeyEvent& key)
+{
+    if (!Console::getInstance().keyPressed(key.code, key.shift)) {
+        if (key.code == sf::Keyboard::F) {
+            scene->captureMouse = !scene->captureMouse;
+        } else if (key.code == sf::Keyboard::PageUp) {
+            Lights* lights = Lights::getInstance();
+            lights->setLight2(!lights->light2On);
+        } else if (key.code == sf::Keyboard::PageDown) {
+            Lights* lights = Lights::getInstance();
+            lights->setLight0(!lights->light0On);
+        }
+    }
+    if (key.code == sf::Keyboard::F12)
+        showFps = !showFps;
+}
+
+void Game::mouseButton(sf::Mouse::Button, int, int, bool) {}
+
+void Game::freeMotion(int x, int y)
+{
+    lastMouseX = x;
+    lastMouseY = y;
+}
+
+void Game::dragMotion(int x, int y)
+{
+    lastDragX = x;
+    lastDragY = y;
+}
+
+void Game::update()
+{
+    Window& win = Window::getInstance();
+    if (updateClock.getElapsedTime().asSeconds() > 0.016666666666666666) {
+        scene->update(updateClock.restart().asSeconds());
+    }
+
+    if (win.mouseMode == 1) {
+        const int centreX = static_cast<int>(static_cast<unsigned>(win.width) / 2);
+        const int centreY = static_cast<int>(static_cast<unsigned>(win.height) / 2);
+        lastMouseX = lastDragX = centreX;
+        lastMouseY = lastDragY = centreY;
+        sf::Mouse::setPosition({centreX, centreY}, window);
+        window.setMouseCursorVisible(false);
+    } else {
+        window.setMouseCursorVisible(true);
+    }
+
+    const float elapsed = fpsClock.getElapsedTime().asSeconds();
+    if (elapsed > 1.0f) {
+        fps = frameCount / elapsed;
+        frameCount = 0;
+        fpsClock.restart();
+    }
+}
+
+void Game::render()
+{
+    const Window& win = Window::getInstance();
+    glClearColor(static_cast<float>(win.clearColor[0]), static_cast<float>(win.clearColor[1]),
+        static_cast<float>(win.clearColor[2]), 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+
+    glPushMatrix();
+    scene->render3D();
+    glPopMatrix();
+
+    glDisable(GL_DEPTH_TEST);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    const sf::Vector2u size = window.getSize();
+    gluOrtho2D(0, size.x, 0, size.y);
+    glMatrixMode(GL_MODELVIEW);
+    glDisable(GL_LIGHTING);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glBindTexture(GL_TEXTURE_3D, 0);
+    glBindTexture(GL_TEXTURE_2D_ARRAY_EXT, 0);
+
+    ++frameCount;
+    glColor3f(1.0f, 1.0f, 1.0f);
+    glRasterPos2i(0, 0);
+    if (showFps) {
+        std::ostringstream text;
+        text << "FPS: " << fps;
+        fpsText = text.str();
+        Fonts::getInstance().drawText(fpsText, 10, 10);
+    }
+
+    Console& console = Console::getInstance();
+    if (console.isOpen())
+        console.draw();
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glBindTexture(GL_TEXTURE_3D, 0);
+    glBindTexture(GL_TEXTURE_2D_ARRAY_EXT, 0);
+    glUseProgram(0);
+
+    drawOverlay();
+
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glEnable(GL_LIGHTING);
+    glMatrixMode(GL_MODELVIEW);
+    glEnable(GL_DEPTH_TEST);
+    window.display();
+}
+
+void Game::drawOverlay()
+{
+    glEnable(GL_TEXTURE_2D);
+    const Window& win = Window::getInstance();
+    const int cx = win.width / 2;
+    const int cy = win.height / 2;
+    glDisable(GL_TEXTURE_2D);
+    glBegin(GL_LINES);
+    glVertex2i(cx - 10, cy);
+    glVertex2i(cx + 10, cy);
+    glVertex2i(cx, cy - 10);
+    glVertex2i(cx, cy + 10);
+    glEnd();
+    glEnable(GL_TEXTURE_2D);
+    StatsManager::getInstance().draw();
+}
+
+void Game::resize(int width, int height)
+{
+    Camera& camera = Camera::getInstance();
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    camera.aspect = static_cast<double>(width) / height;
+    gluPerspective(camera.fieldOfView, camera.aspect, camera.nearPlane, camera.farPlane);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glViewport(0, 0, width, height);
+    EventDispatcher::getInstance().notifyResize(width, height);
+    Console::getInstance().resize(width, height);
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "Game/SettingsFile.h"
+
+#include <SFML/System/Clock.hpp>
+#include <SFML/Window/Event.hpp>
+#include <SFML/Window/Window.hpp>
+
+#include <memory>
+#include <string>
+
+class Scene;
+
+// The program: opens the window, sets up the scene and runs the main loop
+// (events, a 60 Hz update, render) until the window closes or "exit" runs.
+// Main thread only.
+class Game {
+public:
+    explicit Game(const std::string& title);
+    ~Game();
+
+    // Runs the main loop; 0 after a normal end, 1 after a failed start or a
+    // fatal error that ended the loop.
+    int start();
+
+private:
+    void initGL();
+    void processEvents();
+    void update();
+    void render();
+    void drawOverlay();
+    void resize(int width, int height);
+    void keyPressed(const sf::Event::KeyEvent& key);
+    void mouseButton(sf::Mouse::Button button, int x, int y, bool pressed);
+    void freeMotion(int x, int y);
+    void dragMotion(int x, int y);
+    void shutdown();
+
+    unsigned char state = 0;
+    std::unique_ptr<Scene> scene;
+    sf::Window window;
+    sf::ContextSettings windowSettings{24, 8, 0};
+    bool ok = true;
+    bool fullscreen = false;
+    SettingsFile settings;
+    unsigned int frameCount = 1;
+    double fps = 0.0;
+    sf::Clock fpsClock;
+    bool showFps = true;
+    int lastMouseX = 0, lastMouseY = 0;
+    int lastDragX = 0, lastDragY = 0;
+    bool leftHeld = false, rightHeld = false;
+    std::string fpsText;
+    sf::Clock updateClock;
+};

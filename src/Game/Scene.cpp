@@ -1,0 +1,63 @@
+#include "Game/Scene.h"
+
+#include "Game/Lights.h"
+#include "Game/ResourcePath.h"
+#include "Game/Window.h"
+#include "Graphics/Camera.h"
+
+#include <GL/glew.h>
+#include <SFML/Audio/Music.hpp>
+
+#include <iostream>
+
+Scene::Scene()
+    : camera(std::make_unique<Camera>())
+    , lights(std::make_unique<Lights>())
+{
+    Window::getInstance().mouseMode = 0;
+}
+
+Scene::~Scene() = default;
+
+void Scene::setUp()
+{
+    lights->configure();
+
+    Window::getInstance().setClearColor(1.0, 1.0, 1.0);
+
+    music = std::make_unique<sf::Music>();
+    if (!music->openFromFile(resourcePath("resources/music/mainmusic.ogg"))) {
+        std::cout << "Error opening background music!\n";
+    } else {
+        music->setVolume(40.0f);
+        music->setLoop(true);
+    }
+
+    const Vector3& eye = camera->eye;
+    viewerPosition[0] = eye.x;
+    viewerPosition[1] = eye.y;
+    viewerPosition[2] = eye.z;
+
+    glFogi(GL_FOG_MODE, GL_LINEAR);
+    glFogf(GL_FOG_START, 180.0f);
+    glFogf(GL_FOG_END, 240.0f);
+    const float fogColour[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+    glFogfv(GL_FOG_COLOR, fogColour);
+    glFogi(GL_FOG_COORD_SRC, GL_FRAGMENT_DEPTH);
+    glColor3f(1.0f, 1.0f, 1.0f);
+    glBindTexture(GL_TEXTURE_3D, 0);
+    glBindTexture(GL_TEXTURE_2D, 0);
+}
+
+void Scene::update(double dt)
+{
+    Window::getInstance().mouseMode = captureMouse ? 1 : 0;
+    camera->update(dt);
+}
+
+void Scene::render3D()
+{
+    glDisable(GL_FOG);
+    camera->applyView();
+    lights->position();
+}
