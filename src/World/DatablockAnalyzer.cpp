@@ -1,0 +1,284 @@
+#include "World/DatablockAnalyzer.h"
+
+#include "Graphics/Vector3.h"
+#include "Interface/StatsManager.h"
+#include "World/Planet.h"
+#include "World/datablock.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <string>
+
+std::atomic<DatablockAnalyzer*> DatablockAnalyzer::instance { nullptr };
+
+namespace {
+
+// Below this height (relative to the radius) everything is solid rock.
+constexpr double DEEP_ROCK_HEIGHT = -200.0;
+// A weight must exceed the single-precision 0.0001 for its noise to be evaluated.
+const double MIN_WEIGHT = static_cast<double>(0.0001f);
+const std::string VOXELS_GENERATED = "voxels generated";
+
+const Planet& requirePlanet()
+{
+    const Planet* planet = Planet::getInstance();
+    if (!planet)
+        throw "FATAL ERROR: DatablockAnalyzer built before the planet!";
+    return *planet;
+}
+
+void setUp(noise::module::Perlin& module, double frequency, int octaves, int seed)
+{
+    module.SetFrequency(frequency);
+    module.SetOctaveCount(octaves);
+    module.SetNoiseQuality(noise::QUALITY_FAST);
+    module.SetSeed(seed);
+}
+
+ClimateParams blend(const ClimateParams& from, const ClimateParams& to, double weight)
+{
+    ClimateParams result;
+    for (std::size_t i = 0; i < result.size(); ++i)
+        result[i] = from[i] * (1.0 - weight) + to[i] * weight;
+    return result;
+}
+
+// The face neighbours in the order the classification visits them: +x, -x, +y, -y, +z, -z.
+constexpr int FACE_OFFSETS[6][3]
+    = { { 1, 0, 0 }, { -1, 0, 0 }, { 0, 1, 0 }, { 0, -1, 0 }, { 0, 0, 1 }, { 0, 0, -1 } };
+
+bool isLocalIndex(int l)
+{
+    return l >= 0 && l < datablock::SIZE;
+}
+
+} // namespace
+
+DatablockAnalyzer::DatablockAnalyzer(int seed1, int seed2)
+    : planet(requirePlanet())
+{
+    const NoiseSeeds seeds = noiseSeeds(seed1, seed2);
+
+    ridged.SetFrequency(0.005);
+    ridged.SetOctaveCount(2);
+    ridged.SetNoiseQuality(noise::QUALITY_FAST);
+    ridged.SetSeed(seeds.ridged);
+    setUp(hills, 0.02, 1, seeds.hills);
+    setUp(bumps, 0.08, 1, seeds.bumps);
+    setUp(roughness, 0.16, 2, seeds.roughness);
+
+    auto zone = [&](const ClimateParams& params, ClimateZone::MaterialList top,
+                    ClimateZone::MaterialList steep, ClimateZone::MaterialList buried, double lo, double hi) {
+        return ZoneRange { std::make_unique<ClimateZone>(seeds.zoneMaterial, params, std::move(top),
+                               std::move(steep), std::move(buried)),
+            lo, hi };
+    };
+    latitudeZones.push_back(zone({ 0, 10, 1.3, 0, 0 }, { { 4, 99 } }, { { 3, 1 } }, { { 3, 1 } }, 0.0, 0.05));
+    latitudeZones.push_back(
+        zone({ 0, 2, 0.4, 0.1, 0 }, { { 8, 40 } }, { { 2, 10 } }, { { 3, 1 } }, 0.1, 0.25));
+    latitudeZones.push_back(
+        zone({ 10, 20, 0.1, 0.2, 0 }, { { 1, 90 }, { 5, 20 } }, { { 3, 20 } }, { { 5, 1 } }, 0.3, 0.9));
+    latitudeZones.push_back(
+        zone({ 0, 1, 1.2, 1.4, 0 }, { { 7, 40 } }, { { 6, 10 } }, { { 5, 1 } }, 0.95, 1.0));
+    overlayZones.push_back(zone(
+        { 0, 10, 1.2, 0.1, -50 }, { { 4, 90 }, { 3, 10 } }, { { 3, 4 } }, { { 3, 10 }, { 5, 1 } }, 0.0, 0.3));
+    overlayZones.push_back(zone({ 100, 20, 0.5, 0.9, 0 }, { { 7, 80 }, { 3, 20 } }, { { 3, 4 } },
+        { { 3, 10 }, { 5, 1 } }, 0.93, 1.0));
+
+    // One climate band per latitude zone across the planet.
+    const double zoneCount = static_cast<double>(latitudeZones.size());
+    setUp(climateNoise, zoneCount / planet.radius, 4, seeds.climate);
+    setUp(overlayNoise, 1.0 / planet.radius, 2, seeds.overlay);
+
+    instance = this;
+}
+
+DatablockAnalyzer::~DatablockAnalyzer()
+{
+    DatablockAnalyzer* self = this;
+    instance.compare_exchange_strong(self, nullptr);
+}
+
+DatablockAnalyzer* DatablockAnalyzer::getInstance()
+{
+    return instance;
+}
+
+DatablockAnalyzer::NoiseSeeds DatablockAnalyzer::noiseSeeds(int seed1, int seed2)
+{
+    if (seed2 == 0)
+        throw "FATAL ERROR: DatablockAnalyzer cannot generate with a seed2 of 0!";
+    // Seeds come from the world file, so any pair must work: computing in 64
+    // bits and wrapping keeps extreme values (even INT_MIN / -1) from trapping.
+    const std::int64_t a = seed1;
+    const std::int64_t b = seed2;
+    auto wrap = [](std::int64_t value) { return static_cast<int>(static_cast<std::uint32_t>(value)); };
+    return { wrap(a - 2 * b), wrap(a / b + a / 2), wrap(2 * a - b), wrap(2 * b - a), wrap(a - b), wrap(b - a),
+        wrap(a + b) };
+}
+
+double DatablockAnalyzer::climateValue(double x, double y, double z) const
+{
+    const Vector3 offset = Vector3(x, y, z) - planet.centre;
+    const double len = offset.length();
+    const Vector3 direction = len < 0.00001 ? Vector3() : offset / len;
+    const Vector3 surface = direction * planet.radius;
+    const Vector3 s = planet.centre + surface;
+    const double n = climateNoise.GetValue(s.x, s.y, s.z);
+    const double zoneCount = static_cast<double>(latitudeZones.size());
+    const double v = (n * (planet.radius / zoneCount) / 5.0 * 6.0 + surface.y) / planet.radius;
+    return std::min(std::abs(v), 1.0);
+}
+
+double DatablockAnalyzer::overlayValue(double x, double y, double z) const
+{
+    const Vector3 s = planet.upAt(x, y, z) * planet.radius;
+    return (overlayNoise.GetValue(s.x, s.y, s.z) + 1.0) * 0.5;
+}
+
+const ClimateZone& DatablockAnalyzer::zoneFor(
+    ClimateParams* params, double climate, double x, double y, double z) const
+{
+    return zoneForValues(params, climate, overlayValue(x, y, z));
+}
+
+const ClimateZone& DatablockAnalyzer::zoneForValues(
+    ClimateParams* params, double climate, double overlay) const
+{
+    const double c = std::clamp(climate, 0.0, 1.0);
+    std::size_t lower = latitudeZones.size() - 1;
+    std::size_t upper = lower;
+    for (std::size_t i = 0; i < latitudeZones.size(); ++i) {
+        if (latitudeZones[i].lo > c) {
+            lower = i == 0 ? 0 : i - 1;
+            upper = i;
+            break;
+        }
+        if (latitudeZones[i].hi >= c) {
+            lower = upper = i;
+            break;
+        }
+    }
+    const ZoneRange& below = latitudeZones[lower];
+    const ZoneRange& above = latitudeZones[upper];
+    const ClimateZone* chosen = above.lo - c > c - below.hi ? below.zone.get() : above.zone.get();
+
+    const auto found = std::find_if(overlayZones.begin(), overlayZones.end(),
+        [overlay](const ZoneRange& range) { return range.lo < overlay && overlay < range.hi; });
+    const ZoneRange* over = found == overlayZones.end() ? nullptr : &*found;
+    double f = 0.0;
+    double g = 0.0;
+    if (over) {
+        f = (overlay - over->lo) / (over->hi - over->lo);
+        g = (over->hi - overlay) / (over->hi - over->lo);
+        // Near its edges an overlay only bends the parameters; the materials stay the latitude zone's.
+        if (f >= 0.1 && g >= 0.1)
+            chosen = over->zone.get();
+    }
+    if (!params)
+        return *chosen;
+
+    *params = lower == upper
+        ? below.zone->params()
+        : blend(below.zone->params(), above.zone->params(), (c - below.hi) / (above.lo - below.hi));
+    if (over) {
+        // An overlay that starts at 0 or ends at 1 has nothing to fade into on that side.
+        double weight = 1.0;
+        if (f < 0.45 && over->lo >= 0.0001)
+            weight = f / 0.45;
+        else if (g < 0.45 && 1.0 - over->hi >= 0.0001)
+            weight = g / 0.45;
+        *params = blend(*params, over->zone->params(), weight);
+    }
+    return *chosen;
+}
+
+double DatablockAnalyzer::densityAt(double x, double y, double z, const ClimateParams& params) const
+{
+    const double h = planet.heightAt(x, y, z);
+    if (h < DEEP_ROCK_HEIGHT)
+        return 1.0;
+    auto term = [](double weight, auto noiseAt) { return weight > MIN_WEIGHT ? weight * noiseAt() : 0.0; };
+    const double v = term(params[1], [&] { return hills.GetValue(x, y, z); }) - (h - params[4])
+        + term(params[0], [&] { return std::abs(ridged.GetValue(x, y, z)); })
+        + term(params[2], [&] { return bumps.GetValue(x, y, z); })
+        + term(params[3], [&] { return roughness.GetValue(x, y, z); });
+    return std::clamp(v, -1.0, 1.0);
+}
+
+double DatablockAnalyzer::computeDensity(double climate, double x, double y, double z) const
+{
+    // Deep rock does not look at the parameters, so the zone search and its noise are skipped there.
+    ClimateParams params {};
+    if (planet.heightAt(x, y, z) >= DEEP_ROCK_HEIGHT)
+        zoneFor(&params, climate, x, y, z);
+    return densityAt(x, y, z, params);
+}
+
+int DatablockAnalyzer::toVoxelDensity(double density)
+{
+    return static_cast<int>(density * Voxel::FULLY_SOLID);
+}
+
+void DatablockAnalyzer::generateVoxel(datablock& block, int lx, int ly, int lz, double climate)
+{
+    std::lock_guard<std::mutex> hold(generationLock);
+    Voxel& voxel = block.localVoxel(lx, ly, lz);
+    if (voxel.isGenerated())
+        return;
+    StatsManager::getInstance().addToStat(VOXELS_GENERATED, 1.0);
+
+    const double x = block.minX() + lx;
+    const double y = block.minY() + ly;
+    const double z = block.minZ() + lz;
+    const ClimateZone* zone = nullptr;
+    if (voxel.density() == Voxel::UNCOMPUTED_DENSITY) {
+        ClimateParams params;
+        zone = &zoneFor(&params, climate, x, y, z);
+        voxel.setDensity(toVoxelDensity(densityAt(x, y, z, params)));
+    }
+    if (voxel.density() == Voxel::FULLY_AIR) {
+        voxel.setMaterial(Voxel::AIR_MATERIAL);
+        return;
+    }
+    if (!zone)
+        zone = &zoneFor(nullptr, climate, x, y, z);
+    voxel.setMaterial(zone->pickMaterial(AnalyzeVoxel(block, lx, ly, lz, climate), x, y, z));
+}
+
+VoxelKind DatablockAnalyzer::AnalyzeVoxel(datablock& block, int lx, int ly, int lz, double climate)
+{
+    const double own = static_cast<double>(block.localVoxel(lx, ly, lz).density()) / Voxel::FULLY_SOLID;
+    // Neighbours across the block face count as ground for the buried test and
+    // as the voxel itself for the slope, so generation never fetches another block.
+    double slope[6];
+    bool buried = true;
+    for (int i = 0; i < 6; ++i) {
+        const int nx = lx + FACE_OFFSETS[i][0];
+        const int ny = ly + FACE_OFFSETS[i][1];
+        const int nz = lz + FACE_OFFSETS[i][2];
+        if (!isLocalIndex(nx) || !isLocalIndex(ny) || !isLocalIndex(nz)) {
+            slope[i] = own;
+            continue;
+        }
+        Voxel& neighbour = block.localVoxel(nx, ny, nz);
+        double value;
+        if (neighbour.density() == Voxel::UNCOMPUTED_DENSITY) {
+            // Kept, so the neighbour's own generation does not compute it again.
+            value = computeDensity(climate, block.minX() + nx, block.minY() + ny, block.minZ() + nz);
+            neighbour.setDensity(toVoxelDensity(value));
+        } else {
+            value = static_cast<double>(neighbour.density()) / Voxel::FULLY_SOLID;
+        }
+        slope[i] = value;
+        buried = buried && value >= 0.0;
+    }
+    if (buried)
+        return VoxelKind::Buried;
+
+    const Vector3 gradient
+        = Vector3(slope[1] - slope[0], slope[3] - slope[2], slope[5] - slope[4]).normalise();
+    const Vector3 up = planet.upAt(block.minX() + lx, block.minY() + ly, block.minZ() + lz);
+    return gradient.dot(up) > 0.75 ? VoxelKind::TopSurface : VoxelKind::SteepSurface;
+}

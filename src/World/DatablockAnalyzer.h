@@ -1,0 +1,97 @@
+#pragma once
+
+#include "World/ClimateZone.h"
+
+#include <atomic>
+#include <libnoise/module/perlin.h>
+#include <libnoise/module/ridgedmulti.h>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+class Planet;
+class datablock;
+
+// The terrain generator. Noise modules and climate zones give every point of
+// the planet a density; each voxel is generated once, on its first read, and
+// gets a material from its zone by whether it faces up, is steep or is buried.
+//
+// Threads: voxels are generated on whichever thread first reads them (main
+// thread, terrain update thread, data manager thread). generateVoxel holds
+// `generationLock`, the one lock for all generation, for its whole work, so
+// voxels are generated one at a time. It never fetches another block, so it is
+// never taken while the data manager's mutex is held. The modules and zones
+// never change after construction: climateValue, overlayValue, zoneFor and
+// densityAt run on any thread without the lock (blocks evaluate their corner
+// climate under the data manager's mutex).
+class DatablockAnalyzer
+{
+public:
+    struct NoiseSeeds
+    {
+        int ridged;
+        int hills;
+        int bumps;
+        int roughness;
+        int climate;
+        int overlay;
+        int zoneMaterial;
+    };
+
+    // Throws a fatal error when seed2 is 0 (the seeds divide by it) or when
+    // no planet exists yet. Becomes the instance that getInstance() returns.
+    DatablockAnalyzer(int seed1, int seed2);
+    ~DatablockAnalyzer();
+    DatablockAnalyzer(const DatablockAnalyzer&) = delete;
+    DatablockAnalyzer& operator=(const DatablockAnalyzer&) = delete;
+
+    // Null when no analyzer exists.
+    static DatablockAnalyzer* getInstance();
+    // Divisions truncate toward zero; sums wrap around instead of overflowing.
+    static NoiseSeeds noiseSeeds(int seed1, int seed2);
+
+    // 0 at the equator to 1 at the poles, the zone boundaries shifted by noise.
+    double climateValue(double x, double y, double z) const;
+    // 0..1 from the overlay noise at the surface point above (x, y, z).
+    double overlayValue(double x, double y, double z) const;
+    // The zone whose materials a voxel takes; when params is not null, also
+    // the generation parameters blended across zone boundaries.
+    const ClimateZone& zoneFor(ClimateParams* params, double climate, double x, double y, double z) const;
+    // zoneFor for a given overlay value.
+    const ClimateZone& zoneForValues(ClimateParams* params, double climate, double overlay) const;
+    // Signed distance to the surface saturated to -1..1, positive in ground.
+    double densityAt(double x, double y, double z, const ClimateParams& params) const;
+
+    // Gives the block's voxel at the local index a density (unless it has one)
+    // and a material (unless it has one). climate is the block's value there.
+    void generateVoxel(datablock& block, int lx, int ly, int lz, double climate);
+    // Classifies a voxel from its six face neighbours inside the block,
+    // computing and keeping the densities of neighbours that have none. The
+    // caller holds the generation lock or knows that no other thread generates.
+    VoxelKind AnalyzeVoxel(datablock& block, int lx, int ly, int lz, double climate);
+
+private:
+    struct ZoneRange
+    {
+        std::unique_ptr<ClimateZone> zone;
+        double lo;
+        double hi;
+    };
+
+    // The density of a voxel that has none, from the parameters of its zones.
+    double computeDensity(double climate, double x, double y, double z) const;
+    static int toVoxelDensity(double density);
+
+    static std::atomic<DatablockAnalyzer*> instance;
+
+    const Planet& planet;
+    noise::module::RidgedMulti ridged;
+    noise::module::Perlin hills;
+    noise::module::Perlin bumps;
+    noise::module::Perlin roughness;
+    noise::module::Perlin climateNoise;
+    std::vector<ZoneRange> latitudeZones;
+    noise::module::Perlin overlayNoise;
+    std::vector<ZoneRange> overlayZones;
+    std::mutex generationLock;
+};

@@ -1,0 +1,82 @@
+#include "World/datablock.h"
+
+#include "World/DatablockAnalyzer.h"
+
+#include <iostream>
+
+datablock::datablock(DatablockAnalyzer* analyzer, const std::string& filename, int bx, int by, int bz)
+    : analyzer(analyzer)
+{
+    if (!analyzer)
+        throw "FATAL ERROR: datablock built without a DatablockAnalyzer!";
+    if (filename.empty())
+        std::cout << "DB inited with 0 length filename!\n";
+    place(bx, by, bz, filename);
+    prepareGeneration();
+}
+
+int datablock::blockCoordinate(int v)
+{
+    // Truncating division rounds negatives toward zero; shifting by one first gives the floor.
+    return v >= 0 ? v / SIZE : (v + 1) / SIZE - 1;
+}
+
+void datablock::reinit(int bx, int by, int bz, const std::string& filename)
+{
+    place(bx, by, bz, filename);
+    prepareGeneration();
+}
+
+void datablock::place(int bx, int by, int bz, const std::string& filename)
+{
+    blockX = bx;
+    blockY = by;
+    blockZ = bz;
+    file = filename;
+}
+
+bool datablock::prepareGeneration()
+{
+    for (Voxel& voxel : voxels)
+        voxel.reset();
+    computeCornerClimate();
+    return true;
+}
+
+void datablock::computeCornerClimate()
+{
+    for (int corner = 0; corner < 8; ++corner) {
+        const double x = (corner & 4) ? maxX() : minX();
+        const double y = (corner & 2) ? maxY() : minY();
+        const double z = (corner & 1) ? maxZ() : minZ();
+        corners[corner] = analyzer->climateValue(x, y, z);
+    }
+}
+
+double datablock::climateAt(double x, double y, double z) const
+{
+    const double u = (x - minX()) / (maxX() - minX());
+    const double v = (y - minY()) / (maxY() - minY());
+    const double w = (z - minZ()) / (maxZ() - minZ());
+    const double weightX[2] = { 1.0 - u, u };
+    const double weightY[2] = { 1.0 - v, v };
+    const double weightZ[2] = { 1.0 - w, w };
+    double climate = 0.0;
+    for (int corner = 0; corner < 8; ++corner)
+        climate += corners[corner] * weightX[corner >> 2] * weightY[(corner >> 1) & 1] * weightZ[corner & 1];
+    return climate;
+}
+
+Voxel* datablock::getVoxel(int x, int y, int z)
+{
+    if (x < minX() || x > maxX() || y < minY() || y > maxY() || z < minZ() || z > maxZ())
+        return nullptr;
+    const int lx = x - minX();
+    const int ly = y - minY();
+    const int lz = z - minZ();
+    Voxel& voxel = localVoxel(lx, ly, lz);
+    // A generated voxel is handed out without taking the generation lock.
+    if (!voxel.isGenerated())
+        analyzer->generateVoxel(*this, lx, ly, lz, climateAt(x, y, z));
+    return &voxel;
+}

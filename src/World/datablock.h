@@ -1,0 +1,72 @@
+#pragma once
+
+#include "World/Voxel.h"
+
+#include <array>
+#include <atomic>
+#include <string>
+
+class DatablockAnalyzer;
+
+// A cube of 20 x 20 x 20 terrain voxels whose contents are generated voxel by
+// voxel on first read. The records never move while the block lives, so a
+// voxel pointer stays valid until the block is reused for other coordinates.
+//
+// Threads: the data manager builds and reuses blocks (constructor, reinit)
+// under its mutex; coordinates, bounds, file name and corner climate change
+// only there. getVoxel runs on any thread; the voxel bytes themselves take no
+// lock (see Voxel) and generation is serialised by the analyzer's lock.
+// `modified` is set, read and cleared from the main thread and the threads
+// that reuse blocks, hence atomic.
+class datablock
+{
+public:
+    static constexpr int SIZE = 20;
+
+    // The analyzer must not be null: a block has no other way to generate.
+    datablock(DatablockAnalyzer* analyzer, const std::string& filename, int bx, int by, int bz);
+    datablock(const datablock&) = delete;
+    datablock& operator=(const datablock&) = delete;
+
+    // Floor quotient by the block edge: the block coordinate holding world coordinate v.
+    static int blockCoordinate(int v);
+
+    // Takes on other coordinates, reusing the voxel records in place.
+    void reinit(int bx, int by, int bz, const std::string& filename);
+    // Marks every voxel as never generated and evaluates the corner climate.
+    bool prepareGeneration();
+    void computeCornerClimate();
+    // Corner climate interpolated trilinearly at a world position inside the block.
+    double climateAt(double x, double y, double z) const;
+    // Null outside the block; otherwise the voxel, generated first if it never was.
+    Voxel* getVoxel(int x, int y, int z);
+    // The record at a local index (each 0..19), as it is: no generation.
+    Voxel& localVoxel(int lx, int ly, int lz) { return voxels[(lx * SIZE + ly) * SIZE + lz]; }
+
+    int bx() const { return blockX; }
+    int by() const { return blockY; }
+    int bz() const { return blockZ; }
+    int minX() const { return blockX * SIZE; }
+    int minY() const { return blockY * SIZE; }
+    int minZ() const { return blockZ * SIZE; }
+    int maxX() const { return minX() + SIZE - 1; }
+    int maxY() const { return minY() + SIZE - 1; }
+    int maxZ() const { return minZ() + SIZE - 1; }
+    const std::string& filename() const { return file; }
+    // In the order (minX, minY, minZ), (minX, minY, maxZ), (minX, maxY, minZ), ... (maxX, maxY, maxZ).
+    const std::array<double, 8>& cornerClimate() const { return corners; }
+
+    // The block differs from its file and must be saved before reuse or exit.
+    std::atomic<bool> modified { false };
+
+private:
+    void place(int bx, int by, int bz, const std::string& filename);
+
+    std::array<Voxel, SIZE * SIZE * SIZE> voxels;
+    int blockX = 0;
+    int blockY = 0;
+    int blockZ = 0;
+    std::string file;
+    DatablockAnalyzer* analyzer;
+    std::array<double, 8> corners {};
+};
