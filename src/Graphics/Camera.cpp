@@ -5,7 +5,6 @@
 
 #include <GL/glew.h>
 #include <GL/glu.h>
-
 #include <algorithm>
 #include <cmath>
 
@@ -16,7 +15,7 @@ Camera* instance = nullptr;
 Camera::Camera()
 {
     instance = this;
-    orientation = Orientation::fromAxes({1.0, 0.0, 0.0}, {0.0, 1.0, 0.0}, {0.0, 0.0, 1.0});
+    orientation = Orientation::fromAxes({ 1.0, 0.0, 0.0 }, { 0.0, 1.0, 0.0 }, { 0.0, 0.0, 1.0 });
     const Window& window = Window::getInstance();
     // A minimised window can report a zero height; keep the aspect finite.
     aspect = static_cast<double>(window.width) / std::max(window.height, 1);

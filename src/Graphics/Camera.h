@@ -6,7 +6,8 @@
 // The viewer's eye, orientation and perspective. Created once by the scene,
 // which owns it; the constructor publishes it for Camera::getInstance().
 // Main thread only: no lock.
-class Camera {
+class Camera
+{
 public:
     Camera();
     ~Camera();
@@ -35,7 +36,7 @@ public:
     Orientation orientation;
     // The viewing direction in the orientation's axes (x forward, y up,
     // z right); pitch turns it, so looking up never rolls the body.
-    Vector3 localLook{1.0, 0.0, 0.0};
+    Vector3 localLook { 1.0, 0.0, 0.0 };
     bool moveForward = false;
     bool moveBackward = false;
     bool strafeLeft = false;

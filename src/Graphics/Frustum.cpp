@@ -6,10 +6,12 @@ void Frustum::extract(const float m[16])
 {
     auto row = [m](int i, int column) { return m[column * 4 + i]; };
     // Each plane is row 3 plus or minus one other row of the combined matrix.
-    const struct {
+    const struct
+    {
         int row;
         float sign;
-    } recipe[PlaneCount] = {{1, -1.0f}, {1, 1.0f}, {0, 1.0f}, {0, -1.0f}, {2, 1.0f}, {2, -1.0f}};
+    } recipe[PlaneCount]
+        = { { 1, -1.0f }, { 1, 1.0f }, { 0, 1.0f }, { 0, -1.0f }, { 2, 1.0f }, { 2, -1.0f } };
     for (int p = 0; p < PlaneCount; ++p) {
         float coefficients[4];
         for (int column = 0; column < 4; ++column)

@@ -5,10 +5,11 @@
 // An orthonormal basis: the view's or a body's forward, up and right axes in
 // world space. A plain value type, copied between the camera and the player
 // on the main thread.
-struct Orientation {
-    Vector3 forward{1.0, 0.0, 0.0};
-    Vector3 up{0.0, 1.0, 0.0};
-    Vector3 right{0.0, 0.0, 1.0};
+struct Orientation
+{
+    Vector3 forward { 1.0, 0.0, 0.0 };
+    Vector3 up { 0.0, 1.0, 0.0 };
+    Vector3 right { 0.0, 0.0, 1.0 };
 
     // Normalises each axis (a zero vector for one shorter than 1e-5), then
     // checks orthogonality.

@@ -15,21 +15,21 @@ Vector3 rotateX(const Vector3& v, double degrees)
 {
     const double c = std::cos(degreesToRadians(degrees));
     const double s = std::sin(degreesToRadians(degrees));
-    return {v.x, c * v.y - s * v.z, s * v.y + c * v.z};
+    return { v.x, c * v.y - s * v.z, s * v.y + c * v.z };
 }
 
 Vector3 rotateY(const Vector3& v, double degrees)
 {
     const double c = std::cos(degreesToRadians(degrees));
     const double s = std::sin(degreesToRadians(degrees));
-    return {c * v.x - s * v.z, v.y, s * v.x + c * v.z};
+    return { c * v.x - s * v.z, v.y, s * v.x + c * v.z };
 }
 
 Vector3 rotateZ(const Vector3& v, double degrees)
 {
     const double c = std::cos(degreesToRadians(degrees));
     const double s = std::sin(degreesToRadians(degrees));
-    return {c * v.x + s * v.y, c * v.y - s * v.x, v.z};
+    return { c * v.x + s * v.y, c * v.y - s * v.x, v.z };
 }
 
 Vector3 rotateAboutAxis(const Vector3& v, const Vector3& axis, double degrees)

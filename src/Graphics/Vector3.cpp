@@ -22,7 +22,7 @@ double Vector3::dot(const Vector3& other) const
 
 Vector3 Vector3::cross(const Vector3& other) const
 {
-    return {y * other.z - z * other.y, z * other.x - x * other.z, x * other.y - y * other.x};
+    return { y * other.z - z * other.y, z * other.x - x * other.z, x * other.y - y * other.x };
 }
 
 Vector3& Vector3::operator+=(const Vector3& other)

@@ -6,7 +6,6 @@
 #include "Interface/ConsoleAccessable.h"
 
 #include <GL/glew.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -319,10 +318,10 @@ void Console::append(const std::string& text)
 {
     std::lock_guard<std::mutex> lock(mutex);
     output += text;
+    outputLines += std::count(text.begin(), text.end(), '\n');
     scrollBack = 0;
-    std::size_t lines = std::count(output.begin(), output.end(), '\n');
     std::size_t cut = 0;
-    for (; lines > maximumTranscriptLines; --lines)
+    for (; outputLines > maximumTranscriptLines; --outputLines)
         cut = output.find('\n', cut) + 1;
     output.erase(0, cut);
 }
@@ -386,6 +385,5 @@ void Console::saveBindings() const
 void Console::scroll(int lines)
 {
     std::lock_guard<std::mutex> lock(mutex);
-    const int total = static_cast<int>(std::count(output.begin(), output.end(), '\n'));
-    scrollBack = std::clamp(scrollBack + lines, 0, total);
+    scrollBack = std::clamp(scrollBack + lines, 0, static_cast<int>(outputLines));
 }

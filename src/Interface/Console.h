@@ -1,7 +1,6 @@
 #pragma once
 
 #include <SFML/Window/Keyboard.hpp>
-
 #include <deque>
 #include <map>
 #include <mutex>
@@ -18,7 +17,8 @@ class ConsoleAccessable;
 // report through it); `mutex` guards the transcript, its scroll position and
 // the handler list. Everything else (keys, commands, bindings, drawing) runs
 // on the main thread.
-class Console {
+class Console
+{
 public:
     using Words = std::deque<std::string>;
 
@@ -67,6 +67,7 @@ private:
 
     mutable std::mutex mutex;
     std::string output;
+    std::size_t outputLines = 0;
     // Lines scrolled back from the end of the transcript.
     int scrollBack = 0;
     std::vector<ConsoleAccessable*> handlers;

@@ -4,7 +4,10 @@
 
 #include <utility>
 
-ConsoleAccessable::ConsoleAccessable(std::string name) : name(std::move(name)) {}
+ConsoleAccessable::ConsoleAccessable(std::string name)
+    : name(std::move(name))
+{
+}
 
 ConsoleAccessable::~ConsoleAccessable()
 {

@@ -8,7 +8,8 @@
 // the end of its own constructor; this base unregisters it on destruction so
 // the console never calls a handler that is gone. Commands run on the main
 // thread.
-class ConsoleAccessable {
+class ConsoleAccessable
+{
 public:
     explicit ConsoleAccessable(std::string name);
     virtual ~ConsoleAccessable();

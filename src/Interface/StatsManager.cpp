@@ -37,7 +37,8 @@ StatsManager& StatsManager::getInstance()
     return *instance;
 }
 
-StatsManager::StatsManager() : ConsoleAccessable("stats")
+StatsManager::StatsManager()
+    : ConsoleAccessable("stats")
 {
     Console::getInstance().registerHandler(this);
 }
@@ -88,7 +89,8 @@ std::string StatsManager::handleCommand(const std::deque<std::string>& words)
 
 std::string StatsManager::statsHelp() const
 {
-    std::string reply = " stats commands : \n  show \n  hide \n  show [stat-index] \n  hide [stat-index] \n stats: ";
+    std::string reply
+        = " stats commands : \n  show \n  hide \n  show [stat-index] \n  hide [stat-index] \n stats: ";
     std::lock_guard<std::mutex> lock(mutex);
     int index = 0;
     for (const auto& stat : stats)

@@ -14,7 +14,8 @@
 // manager's and the terrain's threads as well as the main thread; `mutex`
 // guards the whole table and the hidden flags. Commands and drawing run on the
 // main thread.
-class StatsManager : public ConsoleAccessable {
+class StatsManager : public ConsoleAccessable
+{
 public:
     // Created on the first call, never destroyed.
     static StatsManager& getInstance();
@@ -29,7 +30,8 @@ public:
     void draw() const;
 
 private:
-    struct Stat {
+    struct Stat
+    {
         double value = 0.0;
         bool statHidden = false;
     };

@@ -8,7 +8,7 @@
 #include <iostream>
 #include <sstream>
 
-std::atomic<Planet*> Planet::instance{nullptr};
+std::atomic<Planet*> Planet::instance { nullptr };
 
 namespace {
 // A number read from the start of a word, trailing characters ignored ("12abc"
@@ -60,7 +60,7 @@ double Planet::heightAt(const Vector3& p) const
 Vector3 Planet::upAt(const Vector3& p) const
 {
     if (p.length() < 0.0001)
-        return {1.0, 0.0, 0.0};
+        return { 1.0, 0.0, 0.0 };
     return (p - centre).normalise();
 }
 
@@ -68,8 +68,8 @@ Orientation Planet::orientationForUp(const Vector3& up)
 {
     if (1.0 - std::abs(up.y) < 0.0001) {
         if (up.y > 0)
-            return Orientation{};
-        return Orientation::fromAxes({1.0, 0.0, 0.0}, {0.0, -1.0, 0.0}, {0.0, 0.0, -1.0});
+            return Orientation {};
+        return Orientation::fromAxes({ 1.0, 0.0, 0.0 }, { 0.0, -1.0, 0.0 }, { 0.0, 0.0, -1.0 });
     }
     const Vector3 forward(-up.z, 0.0, up.x);
     return Orientation::fromAxes(forward, up, forward.cross(up));
@@ -134,7 +134,7 @@ std::string Planet::handleCommand(const std::deque<std::string>& words)
         return "Planet and sun updates resumed";
     }
     if (command == "dayLength" && words.size() == 1)
-        return "Planet: current day length is  " + text(secondsPerDay) + " seconds";
+        return "Planet: current day length is  " + std::to_string(secondsPerDay) + " seconds";
     if (command == "gravity" && words.size() == 1)
         return "Planet: current gravity  " + text(pull) + " m/s/s";
     if (command == "dayLength" || command == "gravity")
@@ -149,7 +149,7 @@ std::string Planet::setFromWord(const std::string& command, const std::string& w
         return "Planet: Error: could not parse \"" + word + "\" to a number!";
     if (command == "dayLength") {
         setDayLength(value);
-        return "Planet: day length set to: " + text(secondsPerDay) + " seconds";
+        return "Planet: day length set to: " + std::to_string(secondsPerDay) + " seconds";
     }
     // A weightless or inverted planet would fling the player into space.
     if (value > 0.01)

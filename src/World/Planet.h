@@ -14,7 +14,8 @@
 // are read by the generator and water threads; the instance pointer is atomic
 // for them. Everything else (update, commands, sun, gravity, day length) is
 // main thread only.
-class Planet : public ConsoleAccessable {
+class Planet : public ConsoleAccessable
+{
 public:
     explicit Planet(double radius);
     ~Planet() override;
@@ -25,10 +26,10 @@ public:
 
     // Distance of p above the undisturbed surface.
     double heightAt(const Vector3& p) const;
-    double heightAt(double x, double y, double z) const { return heightAt(Vector3{x, y, z}); }
+    double heightAt(double x, double y, double z) const { return heightAt(Vector3 { x, y, z }); }
     // Unit vector away from the centre; (1, 0, 0) at the centre itself.
     Vector3 upAt(const Vector3& p) const;
-    Vector3 upAt(double x, double y, double z) const { return upAt(Vector3{x, y, z}); }
+    Vector3 upAt(double x, double y, double z) const { return upAt(Vector3 { x, y, z }); }
     // An orientation whose up axis is the unit vector up, for standing models,
     // grass and water upright on the sphere.
     static Orientation orientationForUp(const Vector3& up);
