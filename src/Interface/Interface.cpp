@@ -21,19 +21,18 @@ const char* const reservedPrefix = "SC_";
 const std::string gotoPagePrefix = "SC_GOTO_PAGE_";
 
 const char* const credits
-    = "Glebeworks is a sandbox in which you walk over, fly over and reshape a procedurally "
-      "generated voxel planet. Dig and repaint the terrain with your tools, watch water flow back "
-      "into the hollows you leave, and follow the sun through the planet's day.\n"
+    = "Glebeworks lets you walk over, fly over and reshape a procedurally generated voxel planet: "
+      "dig and repaint its terrain, watch water flow back into the hollows you leave, and follow "
+      "the sun through the planet's day.\n"
       "\n"
       "Built with:\n"
       "  SFML - window, input, sound and music\n"
       "  GLEW - OpenGL extensions\n"
-      "  FTGL and FreeType - text\n"
+      "  FTGL and FreeType - text, set in the DejaVu fonts\n"
       "  libnoise - coherent noise for the terrain\n"
       "  Assimp - model loading\n"
-      "  DejaVu fonts\n"
       "\n"
-      "The Transvoxel tables used to mesh the terrain are the work of Eric Lengyel.";
+      "The Transvoxel tables that mesh the terrain are the work of Eric Lengyel.";
 
 bool startsWith(const std::string& text, const std::string& prefix)
 {
@@ -100,7 +99,7 @@ void Interface::addAboutPages()
     const int about = addPage(0, "About");
     const int creators = addPage(about, "About the Creators");
     TextField* aboutText = own(std::make_unique<TextField>("TXT_ABOUT", credits, true));
-    aboutText->setSize(560, 250);
+    aboutText->setSize(600, 205);
     addPageText(about, aboutText);
     addPageText(creators, own(std::make_unique<TextField>("TXT_AUTHOR", "<ABOUT STUFF>", false)));
     applyColourScheme();

@@ -1,0 +1,137 @@
+// The interface's loading screen, menu and windows drawn into a framebuffer
+// of their own and read back.
+#include "Game/Fonts.h"
+#include "Game/Window.h"
+#include "Graphics/ShaderProgram.h"
+#include "Interface/ComponentContainer.h"
+#include "Interface/Interface.h"
+#include "Interface/TextField.h"
+
+#include <GL/glew.h>
+#include <array>
+#include <gtest/gtest.h>
+
+namespace {
+class InterfaceGLTest : public testing::Test
+{
+protected:
+    static constexpr int width = 600;
+    static constexpr int height = 400;
+
+    void SetUp() override
+    {
+        glGenRenderbuffers(1, &colour);
+        glBindRenderbuffer(GL_RENDERBUFFER, colour);
+        glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
+        glGenFramebuffers(1, &framebuffer);
+        glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour);
+        ASSERT_EQ(GLenum(GL_FRAMEBUFFER_COMPLETE), glCheckFramebufferStatus(GL_FRAMEBUFFER));
+        glViewport(0, 0, width, height);
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        glOrtho(0, width, 0, height, -1, 1);
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        Window::getInstance().onResize(width, height);
+        ASSERT_FALSE(Fonts::getInstance().hasError());
+        ui = std::make_unique<Interface>();
+        ui->buildMenus();
+        ui->addAboutPages();
+        ui->update(0.0);
+        glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+    }
+
+    void TearDown() override
+    {
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        glDeleteFramebuffers(1, &framebuffer);
+        glDeleteRenderbuffers(1, &colour);
+    }
+
+    std::array<int, 3> pixel(int x, int y) const
+    {
+        unsigned char rgba[4] = {};
+        glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+        return { rgba[0], rgba[1], rgba[2] };
+    }
+
+    std::unique_ptr<Interface> ui;
+    GLuint colour = 0;
+    GLuint framebuffer = 0;
+};
+
+TEST_F(InterfaceGLTest, LoadingScreenShowsItsProgressAndLeavesTheStateAsItFoundIt)
+{
+    ui->loading = true;
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_TEXTURE_2D);
+    useProgram(0);
+    ui->draw(50.0);
+
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+    EXPECT_EQ(currentProgram, 0u);
+    EXPECT_EQ(GLenum(GL_NO_ERROR), glGetError());
+
+    // The bar runs from a quarter of the width for half of half the width, 5
+    // pixels high below 40% of the height.
+    const int y0 = (4 * height) / 10;
+    const auto bar = pixel(width / 4 + 10, y0 - 3);
+    EXPECT_GT(bar[1], 200);
+    EXPECT_LT(bar[0], 120);
+    const auto rest = pixel(width / 4 + width / 4 + 10, y0 - 3);
+    EXPECT_LT(rest[1], 150);
+    // The background fades to black at the top and covers the whole window.
+    const auto top = pixel(width / 2, height - 1);
+    EXPECT_LT(top[0] + top[1] + top[2], 10);
+    const auto bottom = pixel(5, 0);
+    EXPECT_LT(bottom[0], 255);
+}
+
+TEST_F(InterfaceGLTest, MenuDrawsItsButtonsOverTheBackground)
+{
+    ui->keyPressed(sf::Keyboard::Escape, false);
+    ui->draw(0.0);
+    const InterfaceComponent* exit = ui->findComponent("SC_EXIT_BUTTON");
+    const auto position = exit->getPosition();
+    const auto size = exit->getSize();
+    // The body shades from dark at its bottom to the scheme's grey at its top.
+    const auto low = pixel(position.first + 3, position.second + 2);
+    const auto high = pixel(position.first + 3, position.second + size.second - 3);
+    EXPECT_LT(low[0], high[0]);
+    EXPECT_GT(high[0], 80);
+    // The label is the only white on the button.
+    int white = 0;
+    for (int y = position.second + 2; y < position.second + size.second - 2; ++y)
+        for (int x = position.first + 2; x < position.first + size.first - 2; ++x)
+            white += pixel(x, y)[2] > 200;
+    EXPECT_GT(white, 40);
+}
+
+TEST_F(InterfaceGLTest, HoveredWindowShowsItsGrip)
+{
+    TextField text("GL_WINDOW_TEXT", "Some text", false);
+    ComponentContainer window("GL_WINDOW", "Window");
+    window.setFirst(&text);
+    window.setPosition(100, 100);
+    window.setSize(200, 100);
+    ui->addWindow(&window);
+    ui->mouseMoved(150, 150);
+    ui->draw(0.0);
+    const auto grip = pixel(295, 195);
+    EXPECT_NEAR(grip[0], 204, 2);
+    EXPECT_NEAR(grip[1], 0, 2);
+    EXPECT_NEAR(grip[2], 77, 2);
+    // The title bar sits above the body.
+    const auto bar = pixel(250, 215);
+    EXPECT_GT(bar[0], 60);
+    EXPECT_LT(bar[0], 255);
+
+    window.setVisible(false);
+    glClear(GL_COLOR_BUFFER_BIT);
+    ui->draw(0.0);
+    EXPECT_EQ(pixel(150, 150), (std::array<int, 3> { 255, 255, 255 }));
+}
+}
