@@ -155,7 +155,11 @@ GLint ShaderProgram::getUniformLocation(const std::string& name)
     auto found = uniformLocations.find(name);
     if (found != uniformLocations.end())
         return found->second;
-    GLint location = glGetUniformLocation(program, name.c_str());
+    // Asking a program that did not link is an OpenGL error, which some later
+    // error check would report out of place; it has no uniforms anyway.
+    GLint linked = GL_FALSE;
+    glGetProgramiv(program, GL_LINK_STATUS, &linked);
+    const GLint location = linked == GL_TRUE ? glGetUniformLocation(program, name.c_str()) : -1;
     uniformLocations.emplace(name, location);
     return location;
 }

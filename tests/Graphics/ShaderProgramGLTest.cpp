@@ -93,6 +93,11 @@ TEST_F(ShaderProgramTest, LinkFailureIsReported)
     EXPECT_FALSE(linked(shader.program));
     EXPECT_EQ(out, "Shader program failed to link: ./Resources/Shaders/mismatch\n");
     EXPECT_FALSE(err.empty());
+
+    // Its uniforms are simply absent; asking must not raise a GL error.
+    shader.setInt("shared", 1);
+    EXPECT_EQ(shader.uniformLocations.at("shared"), -1);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
 TEST_F(ShaderProgramTest, GeometryStageIsReadOnlyOnRequestAndDroppedByReload)
