@@ -6,22 +6,15 @@
 
 namespace {
 
-const char* const vertexSource = "#version 120\n"
-                                 "attribute vec3 vPosition;\n"
+const char* const vertexSource = "#version 120\nattribute vec3 vPosition;\n"
                                  "void main() { gl_Position = vec4(vPosition, 1.0); }\n";
 const char* const fragmentSource
-    = "#version 120\n"
-      "uniform int mode;\n"
-      "uniform sampler3D volume;\n"
+    = "#version 120\nuniform int mode;\nuniform sampler3D volume;\n"
       "void main() { gl_FragColor = texture3D(volume, vec3(0.5)) * float(mode); }\n";
-const char* const geometrySource
-    = "#version 150 compatibility\n"
-      "layout(triangles) in;\n"
-      "layout(triangle_strip, max_vertices = 3) out;\n"
-      "void main() {\n"
-      "  for (int i = 0; i < 3; ++i) { gl_Position = gl_in[i].gl_Position; EmitVertex(); }\n"
-      "  EndPrimitive();\n"
-      "}\n";
+const char* const geometrySource = "#version 150 compatibility\nlayout(triangles) in;\n"
+                                   "layout(triangle_strip, max_vertices = 3) out;\n"
+                                   "void main() { for (int i = 0; i < 3; ++i) {\n"
+                                   "  gl_Position = gl_in[i].gl_Position; EmitVertex(); } }\n";
 
 bool linked(GLuint program)
 {
@@ -30,97 +23,76 @@ bool linked(GLuint program)
     return status == GL_TRUE;
 }
 
-int count(const std::string& text, const std::string& part)
+GLint attachedShaders(GLuint program)
 {
-    int found = 0;
-    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
-        ++found;
-    return found;
+    GLint attached = 0;
+    glGetProgramiv(program, GL_ATTACHED_SHADERS, &attached);
+    return attached;
 }
 
 class ShaderProgramTest : public ::testing::Test
 {
 protected:
+    // Loads "./Resources/Shaders/<name>" from the given sources (none: no
+    // file), returning standard output and error.
+    std::string load(
+        std::unique_ptr<ShaderProgram>& shader, const std::string& name, const char* vert, const char* frag)
+    {
+        if (vert)
+            scratch.write("resources/Shaders/" + name + ".vert", vert);
+        if (frag)
+            scratch.write("resources/Shaders/" + name + ".frag", frag);
+        testing::internal::CaptureStdout();
+        testing::internal::CaptureStderr();
+        shader = std::make_unique<ShaderProgram>("./Resources/Shaders/" + name);
+        const std::string err = testing::internal::GetCapturedStderr();
+        return testing::internal::GetCapturedStdout() + err;
+    }
+
     ScratchDir scratch;
 };
 
-TEST_F(ShaderProgramTest, MissingFragmentStageIsReportedOnceAndTheVertexStageStillLinks)
+TEST_F(ShaderProgramTest, FailedStagesAndLinksAreReportedAndLeaveNoGLError)
 {
-    scratch.write("resources/Shaders/plain.vert", vertexSource);
+    std::unique_ptr<ShaderProgram> shader;
+    EXPECT_EQ(load(shader, "plain", vertexSource, nullptr),
+        "Shader failed to load: ./Resources/Shaders/plain.frag (empty or non-existant)\n");
+    EXPECT_NE(shader->vertexShader, 0u);
+    EXPECT_EQ(shader->fragmentShader, 0u);
+    EXPECT_TRUE(linked(shader->program)) << "the vertex stage alone still links";
 
-    testing::internal::CaptureStdout();
-    ShaderProgram shader("./Resources/Shaders/plain");
-    const std::string out = testing::internal::GetCapturedStdout();
+    const std::string broken
+        = load(shader, "broken", "#version 120\nvoid main() { gl_Position = nonsense; }\n", fragmentSource);
+    EXPECT_NE(broken.find("nonsense"), std::string::npos) << "the driver's log: " << broken;
+    EXPECT_NE(broken.find("Shader failed to load: ./Resources/Shaders/broken.vert\n"), std::string::npos);
+    EXPECT_EQ(broken.find("empty or non-existant"), std::string::npos);
+    EXPECT_EQ(shader->vertexShader, 0u);
 
-    EXPECT_EQ(out, "Shader failed to load: ./Resources/Shaders/plain.frag (empty or non-existant)\n");
-    EXPECT_NE(shader.vertexShader, 0u);
-    EXPECT_EQ(shader.fragmentShader, 0u);
-    EXPECT_TRUE(linked(shader.program));
-    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR)) << "a failed stage must not leave a GL error";
-}
-
-TEST_F(ShaderProgramTest, CompileErrorPrintsTheDriverLogAndTheFailedPath)
-{
-    scratch.write("resources/Shaders/broken.vert", "#version 120\nvoid main() { gl_Position = nonsense; }\n");
-    scratch.write("resources/Shaders/broken.frag", fragmentSource);
-
-    testing::internal::CaptureStdout();
-    testing::internal::CaptureStderr();
-    ShaderProgram shader("./Resources/Shaders/broken");
-    const std::string err = testing::internal::GetCapturedStderr();
-    const std::string out = testing::internal::GetCapturedStdout();
-
-    EXPECT_NE(err.find("nonsense"), std::string::npos) << err;
-    EXPECT_NE(out.find("Shader failed to load: ./Resources/Shaders/broken.vert\n"), std::string::npos) << out;
-    EXPECT_EQ(count(out, "empty or non-existant"), 0);
-    EXPECT_EQ(shader.vertexShader, 0u);
-    EXPECT_NE(shader.fragmentShader, 0u);
-}
-
-TEST_F(ShaderProgramTest, LinkFailureIsReported)
-{
-    scratch.write("resources/Shaders/mismatch.vert",
-        "#version 120\nvarying vec3 shared;\nvoid main() { shared = vec3(1.0); gl_Position = vec4(0.0); }\n");
-    scratch.write("resources/Shaders/mismatch.frag",
-        "#version 120\nvarying vec4 shared;\nvoid main() { gl_FragColor = shared; }\n");
-
-    testing::internal::CaptureStdout();
-    testing::internal::CaptureStderr();
-    ShaderProgram shader("./Resources/Shaders/mismatch");
-    const std::string err = testing::internal::GetCapturedStderr();
-    const std::string out = testing::internal::GetCapturedStdout();
-
-    EXPECT_FALSE(linked(shader.program));
-    EXPECT_EQ(out, "Shader program failed to link: ./Resources/Shaders/mismatch\n");
-    EXPECT_FALSE(err.empty());
-
-    // Its uniforms are simply absent; asking must not raise a GL error.
-    shader.setInt("shared", 1);
-    EXPECT_EQ(shader.uniformLocations.at("shared"), -1);
+    const std::string mismatch = load(shader, "mismatch",
+        "#version 120\nvarying vec3 v;\nvoid main() { v = vec3(1.0); gl_Position = vec4(0.0); }\n",
+        "#version 120\nvarying vec4 v;\nvoid main() { gl_FragColor = v; }\n");
+    EXPECT_FALSE(linked(shader->program));
+    EXPECT_EQ(mismatch.rfind("Shader program failed to link: ./Resources/Shaders/mismatch\n", 0), 0u)
+        << mismatch;
+    // A program that did not link simply has no uniforms.
+    shader->setInt("v", 1);
+    EXPECT_EQ(shader->uniformLocations.at("v"), -1);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
 TEST_F(ShaderProgramTest, GeometryStageIsReadOnlyOnRequestAndDroppedByReload)
 {
+    scratch.write("resources/Shaders/junk.geom", "this is not GLSL");
+    std::unique_ptr<ShaderProgram> withoutGeometry;
+    EXPECT_EQ(load(withoutGeometry, "junk", vertexSource, fragmentSource), "");
+
     scratch.write("resources/Shaders/geo.vert", vertexSource);
     scratch.write("resources/Shaders/geo.frag", fragmentSource);
     scratch.write("resources/Shaders/geo.geom", geometrySource);
-    scratch.write("resources/Shaders/broken_geo.vert", vertexSource);
-    scratch.write("resources/Shaders/broken_geo.frag", fragmentSource);
-    scratch.write("resources/Shaders/broken_geo.geom", "this is not GLSL");
-
-    testing::internal::CaptureStdout();
-    ShaderProgram withoutGeometry("./Resources/Shaders/broken_geo");
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-    EXPECT_EQ(withoutGeometry.geometryShader, 0u);
-
     ShaderProgram shader;
     shader.load("./Resources/Shaders/geo", true);
     EXPECT_NE(shader.geometryShader, 0u);
-    EXPECT_TRUE(linked(shader.program));
-    GLint attached = 0;
-    glGetProgramiv(shader.program, GL_ATTACHED_SHADERS, &attached);
-    EXPECT_EQ(attached, 3);
+    EXPECT_EQ(attachedShaders(shader.program), 3);
 
     const GLuint before = shader.program;
     shader.getUniformLocation("mode");
@@ -128,8 +100,7 @@ TEST_F(ShaderProgramTest, GeometryStageIsReadOnlyOnRequestAndDroppedByReload)
     EXPECT_NE(shader.program, before);
     EXPECT_EQ(shader.geometryShader, 0u);
     EXPECT_TRUE(linked(shader.program));
-    glGetProgramiv(shader.program, GL_ATTACHED_SHADERS, &attached);
-    EXPECT_EQ(attached, 2);
+    EXPECT_EQ(attachedShaders(shader.program), 2);
     EXPECT_TRUE(shader.uniformLocations.empty()) << "locations of the old program must not be reused";
 }
 
@@ -142,63 +113,49 @@ GLint GLAPIENTRY countingGetUniformLocation(GLuint program, const GLchar* name)
     return realGetUniformLocation(program, name);
 }
 
-TEST_F(ShaderProgramTest, UniformsAreLookedUpOnceAndUnknownOnesAreIgnored)
+TEST_F(ShaderProgramTest, UniformsAreLookedUpOnceAndTextureSettersLeaveTheirUnitActive)
 {
-    scratch.write("resources/Shaders/u.vert", vertexSource);
-    scratch.write("resources/Shaders/u.frag", fragmentSource);
-    ShaderProgram shader("./Resources/Shaders/u");
-    shader.use();
-    EXPECT_EQ(currentProgram, shader.program);
+    std::unique_ptr<ShaderProgram> shader;
+    load(shader, "u", vertexSource, fragmentSource);
+    shader->use();
+    EXPECT_EQ(currentProgram, shader->program);
 
     realGetUniformLocation = glGetUniformLocation;
     glGetUniformLocation = countingGetUniformLocation;
-    uniformQueries = 0;
-    shader.setInt("missing", 1);
-    shader.setInt("missing", 2);
-    shader.setVec3("missing", 1.0f, 2.0f, 3.0f);
-    shader.setInt("mode", 7);
-    shader.setInt("mode", 9);
+    shader->setInt("missing", 1);
+    shader->setVec3("missing", 1.0f, 2.0f, 3.0f);
+    shader->setInt("mode", 7);
+    shader->setInt("mode", 9);
     glGetUniformLocation = realGetUniformLocation;
-
     EXPECT_EQ(uniformQueries, 2);
-    EXPECT_EQ(shader.uniformLocations.at("missing"), -1);
-    GLint mode = 0;
-    glGetUniformiv(shader.program, shader.uniformLocations.at("mode"), &mode);
-    EXPECT_EQ(mode, 9);
-    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-    useProgram(0);
-    EXPECT_EQ(currentProgram, 0u);
-}
+    EXPECT_EQ(shader->uniformLocations.at("missing"), -1);
+    GLint value = 0;
+    glGetUniformiv(shader->program, shader->getUniformLocation("mode"), &value);
+    EXPECT_EQ(value, 9);
 
-TEST_F(ShaderProgramTest, TextureSetterLeavesItsUnitActiveWithTheTextureBound)
-{
-    scratch.write("resources/Shaders/t.vert", vertexSource);
-    scratch.write("resources/Shaders/t.frag", fragmentSource);
-    ShaderProgram shader("./Resources/Shaders/t");
     GLuint texture = 0;
     glGenTextures(1, &texture);
-
-    shader.use();
-    shader.setTexture3D("volume", 2, texture);
-
+    shader->setTexture3D("volume", 2, texture);
     GLint active = 0;
     GLint bound = 0;
-    GLint sampler = -1;
     glGetIntegerv(GL_ACTIVE_TEXTURE, &active);
     glGetIntegerv(GL_TEXTURE_BINDING_3D, &bound);
-    glGetUniformiv(shader.program, shader.getUniformLocation("volume"), &sampler);
+    glGetUniformiv(shader->program, shader->getUniformLocation("volume"), &value);
     EXPECT_EQ(active, GL_TEXTURE2);
     EXPECT_EQ(static_cast<GLuint>(bound), texture);
-    EXPECT_EQ(sampler, 2);
+    EXPECT_EQ(value, 2);
 
     glBindTexture(GL_TEXTURE_3D, 0);
     glActiveTexture(GL_TEXTURE0);
     glDeleteTextures(1, &texture);
     useProgram(0);
+    EXPECT_EQ(currentProgram, 0u);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
-// The shared programs, from the game's own resource folder.
-class SharedProgramsTest : public ::testing::Test
+// The basic program from the game's resources draws the 2D overlay: flat
+// shapes, images and text must all look as they would without it.
+class BasicProgramTest : public ::testing::Test
 {
 protected:
     static void SetUpTestSuite()
@@ -211,16 +168,14 @@ protected:
 
     void SetUp() override
     {
-        ASSERT_NE(basic, nullptr);
-        ASSERT_TRUE(target.complete());
+        ASSERT_EQ(messages, "");
+        ASSERT_TRUE(basic && basecolor && linked(basic->program) && linked(basecolor->program));
         pixelProjection(width, height);
         glClearColor(0, 0, 0, 1);
         glClear(GL_COLOR_BUFFER_BIT);
         glDisable(GL_DEPTH_TEST);
-        glDisable(GL_LIGHTING);
         glEnable(GL_BLEND);
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-        glActiveTexture(GL_TEXTURE0);
         basic->use();
     }
 
@@ -228,20 +183,21 @@ protected:
     {
         useProgram(0);
         glDisable(GL_BLEND);
+        glEnable(GL_DEPTH_TEST);
         glBindTexture(GL_TEXTURE_2D, 0);
     }
 
-    static void quad(int x0, int y0, int x1, int y1)
+    static void quad(int x0, int x1)
     {
         glBegin(GL_QUADS);
         glTexCoord2f(0, 0);
-        glVertex2i(x0, y0);
+        glVertex2i(x0, 0);
         glTexCoord2f(1, 0);
-        glVertex2i(x1, y0);
+        glVertex2i(x1, 0);
         glTexCoord2f(1, 1);
-        glVertex2i(x1, y1);
+        glVertex2i(x1, height);
         glTexCoord2f(0, 1);
-        glVertex2i(x0, y1);
+        glVertex2i(x0, height);
         glEnd();
     }
 
@@ -251,25 +207,12 @@ protected:
     OffscreenTarget target { width, height };
 };
 
-TEST_F(SharedProgramsTest, BothProgramsLoadAndLinkWithoutComplaint)
+TEST_F(BasicProgramTest, FlatShapesTakeTheColourAndImagesAreMultipliedByIt)
 {
-    ASSERT_NE(basic, nullptr);
-    ASSERT_NE(basecolor, nullptr);
-    EXPECT_EQ(messages, "");
-    EXPECT_TRUE(linked(basic->program));
-    EXPECT_TRUE(linked(basecolor->program));
-}
-
-TEST_F(SharedProgramsTest, BasicDrawsFlatColourWithNoTextureBound)
-{
-    glBindTexture(GL_TEXTURE_2D, 0);
     glColor3f(0.0f, 1.0f, 0.0f);
-    quad(10, 10, 50, 50);
-    EXPECT_EQ(target.pixel(30, 30), (std::array<int, 4> { 0, 255, 0, 255 }));
-}
+    quad(0, 20);
+    EXPECT_EQ(target.pixel(10, 30), (std::array<int, 4> { 0, 255, 0, 255 }));
 
-TEST_F(SharedProgramsTest, BasicDrawsImagesTimesTheColour)
-{
     const unsigned char pixels[] = { 255, 0, 0, 255, 0, 0, 0, 255 };
     GLuint texture = 0;
     glGenTextures(1, &texture);
@@ -280,21 +223,21 @@ TEST_F(SharedProgramsTest, BasicDrawsImagesTimesTheColour)
     basic->setTexture2D("texture", 0, texture);
     basic->setInt("textured", 1);
     glColor3f(1.0f, 1.0f, 1.0f);
-    quad(0, 0, 100, 40);
+    quad(28, 128);
     basic->setInt("textured", 0);
-
-    EXPECT_EQ(target.pixel(20, 20), (std::array<int, 4> { 255, 0, 0, 255 }));
-    EXPECT_EQ(target.pixel(80, 20), (std::array<int, 4> { 0, 0, 0, 255 })) << "black image pixels stay black";
     glDeleteTextures(1, &texture);
+
+    EXPECT_EQ(target.pixel(40, 30), (std::array<int, 4> { 255, 0, 0, 255 }));
+    EXPECT_EQ(target.pixel(120, 30), (std::array<int, 4> { 0, 0, 0, 255 }))
+        << "black image pixels stay black";
 }
 
-TEST_F(SharedProgramsTest, TextDrawnByTheFontLibraryShowsInTheCurrentColour)
+TEST_F(BasicProgramTest, TextDrawnByTheFontLibraryShowsInTheCurrentColour)
 {
     FTBufferFont font("/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf");
     ASSERT_FALSE(font.Error());
     font.FaceSize(40);
     glColor3f(1.0f, 1.0f, 0.0f);
-    glRasterPos2i(0, 0);
     font.Render("HH", -1, FTPoint(8, 12));
 
     int lit = 0;
@@ -302,10 +245,8 @@ TEST_F(SharedProgramsTest, TextDrawnByTheFontLibraryShowsInTheCurrentColour)
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
             const auto p = target.pixel(x, y);
-            if (p[0] > 200 && p[1] > 200)
-                ++lit;
-            if (p[2] > 40)
-                ++wrong;
+            lit += p[0] > 200 && p[1] > 200;
+            wrong += p[2] > 40;
         }
     }
     EXPECT_GT(lit, 100) << "the glyphs must be drawn";

@@ -4,6 +4,7 @@
 #include "World/Planet.h"
 
 #include <GL/glu.h>
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -83,17 +84,12 @@ protected:
     static inline std::string messages;
 };
 
-TEST_F(SkyDomeTest, BuildsAndUploadsTheWholeDome)
+TEST_F(SkyDomeTest, UploadsTheWholeDomeAndRestoresTheStateItChanges)
 {
     EXPECT_EQ(messages, "");
     EXPECT_EQ(dome->vertexCount, 1152);
-    EXPECT_EQ(dome->vertices.size(), 1152u);
     EXPECT_EQ(dome->buffer.count, 1152);
-    EXPECT_NE(dome->buffer.name, 0u);
-}
 
-TEST_F(SkyDomeTest, RenderRestoresDepthTestAndLightingAndUnbindsItsProgram)
-{
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_LIGHTING);
     skyAt(0.0, width / 2, height / 2);
@@ -107,32 +103,22 @@ TEST_F(SkyDomeTest, RenderRestoresDepthTestAndLightingAndUnbindsItsProgram)
     glDisable(GL_LIGHTING);
 }
 
-TEST_F(SkyDomeTest, NoonSkyIsBlueAndDeepensAboveTheHorizon)
+TEST_F(SkyDomeTest, DayIsBlueSunsetIsWarmAndNightIsDark)
 {
     const Colour horizon = skyAt(0.0, width / 2, height / 2 + 3);
     const Colour high = skyAt(0.0, width / 2, height - 4);
-    EXPECT_GT(horizon.b, horizon.r);
-    EXPECT_GT(horizon.b, 0.7);
+    EXPECT_GT(horizon.b, std::max(0.7, horizon.r));
     EXPECT_GT(high.b, high.r + 0.3);
     EXPECT_LT(high.r, horizon.r) << "the sky is paler at the horizon";
-}
 
-TEST_F(SkyDomeTest, SettingSunColoursItsSideOfTheHorizonWarm)
-{
     const Colour nearSun = skyAt(92.0, width / 2 + 20, height / 2 + 2);
-    EXPECT_GT(nearSun.r, nearSun.b + 0.2);
-    EXPECT_GT(nearSun.r, 0.5);
-}
+    EXPECT_GT(nearSun.r, std::max(0.5, nearSun.b + 0.2));
 
-TEST_F(SkyDomeTest, MidnightSkyIsDark)
-{
-    const Colour horizon = skyAt(180.0, width / 2, height / 2 + 3);
-    const Colour high = skyAt(180.0, width / 2, height - 4);
-    for (const Colour& c : { horizon, high }) {
-        EXPECT_LT(c.r, 0.15);
-        EXPECT_LT(c.g, 0.15);
-        EXPECT_LT(c.b, 0.2);
-        EXPECT_GE(c.b, c.r) << "night stays blue-black";
+    for (int y : { height / 2 + 3, height - 4 }) {
+        const Colour night = skyAt(180.0, width / 2, y);
+        EXPECT_LT(std::max(night.r, night.g), 0.15);
+        EXPECT_LT(night.b, 0.2);
+        EXPECT_GE(night.b, night.r) << "night stays blue-black";
     }
 }
 

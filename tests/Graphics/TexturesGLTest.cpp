@@ -24,57 +24,23 @@ protected:
     ScratchDir scratch;
 };
 
-TEST_F(TexturesTest, ImagesAreReadBottomRowFirstUnlessAskedOtherwise)
-{
-    scratch.image("stripes.png", 2, { red, green, blue });
-
-    const ImageData flipped = readImage("stripes.png");
-    ASSERT_EQ(flipped.width, 2);
-    ASSERT_EQ(flipped.height, 3);
-    ASSERT_EQ(flipped.pixels.size(), 24u);
-    EXPECT_EQ(flipped.pixels[0], 0);
-    EXPECT_EQ(flipped.pixels[2], 255) << "first row is the image's bottom row, blue";
-    EXPECT_EQ(flipped.pixels[16], 255) << "last row is the top row, red";
-
-    const ImageData straight = readImageUnflipped("stripes.png");
-    EXPECT_EQ(straight.pixels[0], 255);
-    EXPECT_EQ(straight.pixels[18], 255);
-
-    testing::internal::CaptureStdout();
-    const ImageData missing = readImage("absent.png");
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Error loading image data!\n");
-    EXPECT_EQ(missing.width, 0);
-    EXPECT_TRUE(missing.pixels.empty());
-}
-
-TEST_F(TexturesTest, TwoDimensionalTexturesAreCachedByNameAndFlipped)
+TEST_F(TexturesTest, TwoDimensionalTexturesAreFlippedAndCachedOnlyWhenRead)
 {
     scratch.image("resources/textures/cached.png", 4, { red, red, blue, blue });
-
     Texture* texture = getTexture2D("cached.png");
     ASSERT_NE(texture, nullptr);
     EXPECT_EQ(texture->width, 4);
-    EXPECT_EQ(texture->height, 4);
-    EXPECT_EQ(texture->target, static_cast<GLenum>(GL_TEXTURE_2D));
     const auto pixels = level0(GL_TEXTURE_2D, texture->id, 4 * 4 * 4);
     EXPECT_EQ(pixels[2], 255) << "texture row t = 0 is the image's bottom, blue";
-    EXPECT_EQ(pixels[0], 0);
 
     // The file is read once: the cache answers even after it is gone.
     std::filesystem::remove("resources/textures/cached.png");
     testing::internal::CaptureStdout();
     EXPECT_EQ(getTexture2D("cached.png"), texture);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-}
-
-TEST_F(TexturesTest, UnreadableTexturesAreNotCached)
-{
-    testing::internal::CaptureStdout();
     EXPECT_EQ(getTexture2D("late.png"), nullptr);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "Error loading image data!\n");
-
     scratch.image("resources/textures/late.png", 2, { green, green });
-    EXPECT_NE(getTexture2D("late.png"), nullptr);
+    EXPECT_NE(getTexture2D("late.png"), nullptr) << "a failure is not cached";
 }
 
 TEST_F(TexturesTest, ArraysAreCachedByTheOrderedListAndNeedEqualSizes)
