@@ -1,11 +1,9 @@
 #include "Interface/Console.h"
 
-#include "Game/Fonts.h"
 #include "Game/ResourcePath.h"
 #include "Game/Window.h"
 #include "Interface/ConsoleAccessable.h"
 
-#include <GL/glew.h>
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -23,7 +21,6 @@ constexpr int firstFunctionKeyNumber = 305;
 constexpr int functionKeyOffset = firstFunctionKeyNumber - 1;
 constexpr int outputHeight = 300;
 constexpr int inputHeight = 25;
-constexpr int lineHeight = 16;
 // Worker threads can log without end; the scroll-back keeps the newest lines.
 constexpr std::size_t maximumTranscriptLines = 2000;
 
@@ -62,28 +59,6 @@ bool readFunctionKey(const std::string& word, long& n)
         n = 0;
     return true;
 }
-
-std::vector<std::string> splitLines(const std::string& text)
-{
-    std::vector<std::string> lines;
-    std::istringstream stream(text);
-    for (std::string line; std::getline(stream, line);)
-        lines.push_back(line);
-    return lines;
-}
-
-char typedCharacter(sf::Keyboard::Key code, bool shift)
-{
-    if (code >= sf::Keyboard::A && code <= sf::Keyboard::Z)
-        return static_cast<char>((shift ? 'A' : 'a') + (code - sf::Keyboard::A));
-    if (code >= sf::Keyboard::Num0 && code <= sf::Keyboard::Num9)
-        return static_cast<char>('0' + (code - sf::Keyboard::Num0));
-    if (code >= sf::Keyboard::Numpad0 && code <= sf::Keyboard::Numpad9)
-        return static_cast<char>('0' + (code - sf::Keyboard::Numpad0));
-    if (code == sf::Keyboard::Space)
-        return ' ';
-    return '\0';
-}
 }
 
 Console& Console::getInstance()
@@ -96,7 +71,19 @@ Console& Console::getInstance()
 
 Console::Console()
 {
+    outputField.setColour(0.0, 0.0, 0.0);
+    inputField.setColour(0.1, 0.0, 0.0);
+    layout();
     readBindings();
+}
+
+void Console::layout()
+{
+    const Window& window = Window::getInstance();
+    outputField.setPosition(0, window.height - outputHeight);
+    outputField.setSize(window.width, outputHeight);
+    inputField.setPosition(0, window.height - outputHeight - inputHeight);
+    inputField.setSize(window.width, inputHeight);
 }
 
 bool Console::keyPressed(sf::Keyboard::Key code, bool shift)
@@ -114,7 +101,7 @@ bool Console::keyPressed(sf::Keyboard::Key code, bool shift)
         }
         return false;
     }
-    if (const char c = typedCharacter(code, shift)) {
+    if (const char c = TextField::characterForKey(code, shift)) {
         input += c;
         return true;
     }
@@ -138,10 +125,12 @@ bool Console::keyPressed(sf::Keyboard::Key code, bool shift)
         input += shift ? '_' : '-';
         return false;
     case sf::Keyboard::Up:
-        scroll(2);
+        showTranscript();
+        outputField.scrollUp(2);
         return false;
     case sf::Keyboard::Down:
-        scroll(-2);
+        showTranscript();
+        outputField.scrollDown(2);
         return false;
     default:
         return false;
@@ -150,54 +139,45 @@ bool Console::keyPressed(sf::Keyboard::Key code, bool shift)
 
 void Console::draw()
 {
-    const Window& window = Window::getInstance();
-    const float width = static_cast<float>(window.width);
-    const float top = static_cast<float>(window.height);
-    const float outputBottom = top - outputHeight;
-    const float inputBottom = outputBottom - inputHeight;
+    showTranscript();
+    showCommandLine();
+    outputField.draw();
+    inputField.draw();
+}
 
-    std::vector<std::string> lines = splitLines(transcript());
-    const std::size_t visible = (outputHeight - 4) / lineHeight;
-    int back;
+const TextField& Console::outputView()
+{
+    showTranscript();
+    return outputField;
+}
+
+const TextField& Console::inputView()
+{
+    showCommandLine();
+    return inputField;
+}
+
+void Console::showCommandLine()
+{
+    const std::string shown = "> " + input + "_";
+    if (inputField.getText() != shown) {
+        inputField.setText(shown);
+        inputField.scrollToEnd();
+    }
+}
+
+void Console::showTranscript()
+{
+    std::string text;
     {
         std::lock_guard<std::mutex> lock(mutex);
-        back = scrollBack;
+        if (revision == shownRevision)
+            return;
+        shownRevision = revision;
+        text = output;
     }
-    const std::size_t end = lines.size() - std::min<std::size_t>(back, lines.size());
-    const std::size_t begin = end > visible ? end - visible : 0;
-
-    GLint program = 0;
-    glGetIntegerv(GL_CURRENT_PROGRAM, &program);
-    glUseProgram(0);
-    glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_COLOR_BUFFER_BIT);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_CULL_FACE);
-    glDisable(GL_TEXTURE_2D);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glBegin(GL_QUADS);
-    glColor4f(0.05f, 0.05f, 0.08f, 0.8f);
-    glVertex2f(0.0f, outputBottom);
-    glVertex2f(width, outputBottom);
-    glVertex2f(width, top);
-    glVertex2f(0.0f, top);
-    glColor4f(0.15f, 0.05f, 0.05f, 0.9f);
-    glVertex2f(0.0f, inputBottom);
-    glVertex2f(width, inputBottom);
-    glVertex2f(width, outputBottom);
-    glVertex2f(0.0f, outputBottom);
-    glEnd();
-
-    const Fonts& fonts = Fonts::getInstance();
-    glColor4f(0.85f, 0.85f, 0.85f, 1.0f);
-    float y = outputBottom + 6.0f;
-    for (std::size_t i = end; i > begin; --i, y += lineHeight)
-        fonts.drawText(lines[i - 1], 6.0f, y);
-    glColor4f(1.0f, 1.0f, 0.7f, 1.0f);
-    fonts.drawText(">" + input + "_", 6.0f, inputBottom + 7.0f);
-    glPopAttrib();
-    glUseProgram(static_cast<GLuint>(program));
+    outputField.setText(text);
+    outputField.scrollToEnd();
 }
 
 void Console::log(const std::string& text)
@@ -208,6 +188,7 @@ void Console::log(const std::string& text)
 void Console::resize(int, int)
 {
     // The window singleton already holds the new size when the game calls this.
+    layout();
     const Window& window = Window::getInstance();
     std::ostringstream message;
     message << "Window Resized to: " << static_cast<double>(window.width) << "x"
@@ -319,7 +300,7 @@ void Console::append(const std::string& text)
     std::lock_guard<std::mutex> lock(mutex);
     output += text;
     outputLines += std::count(text.begin(), text.end(), '\n');
-    scrollBack = 0;
+    ++revision;
     std::size_t cut = 0;
     for (; outputLines > maximumTranscriptLines; --outputLines)
         cut = output.find('\n', cut) + 1;
@@ -380,10 +361,4 @@ void Console::saveBindings() const
         std::filesystem::remove(temporary, error);
         std::cout << "Error: could not save keybinds file " << target.string() << "!" << std::endl;
     }
-}
-
-void Console::scroll(int lines)
-{
-    std::lock_guard<std::mutex> lock(mutex);
-    scrollBack = std::clamp(scrollBack + lines, 0, static_cast<int>(outputLines));
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Interface/TextField.h"
+
 #include <SFML/Window/Keyboard.hpp>
 #include <deque>
 #include <map>
@@ -14,9 +16,9 @@ class ConsoleAccessable;
 // bindings kept in "resources\keybindings.file".
 //
 // Threads: log() may be called from any thread (block loading and generation
-// report through it); `mutex` guards the transcript, its scroll position and
-// the handler list. Everything else (keys, commands, bindings, drawing) runs
-// on the main thread.
+// report through it); `mutex` guards the transcript, its revision and the
+// handler list. Everything else (keys, commands, bindings, the two text
+// fields and drawing) runs on the main thread.
 class Console
 {
 public:
@@ -31,8 +33,8 @@ public:
     // closed, F1-F12 run their bound command lines. Never takes F12.
     bool keyPressed(sf::Keyboard::Key code, bool shift);
     bool isOpen() const { return open; }
-    // The transcript's last lines and the command line over a translucent
-    // band across the top of the window. Main thread, GL context current.
+    // The transcript (300 pixels high) and the command line below it as text
+    // fields across the top of the window. Main thread, GL context current.
     void draw();
     void log(const std::string& text);
     void resize(int width, int height);
@@ -53,6 +55,9 @@ public:
 
     std::string transcript() const;
     const std::string& commandLine() const { return input; }
+    // The fields drawn while open, brought up to date first. Main thread.
+    const TextField& outputView();
+    const TextField& inputView();
     // Bound words by the key bindings file's key numbers (F1 = 305 ... F12 = 316).
     const std::map<int, Words>& keyBindings() const { return bindings; }
 
@@ -63,14 +68,24 @@ private:
     void append(const std::string& text);
     std::string bind(Words words);
     void saveBindings() const;
-    void scroll(int lines);
+    void layout();
+    // Brings the output field up to the transcript, which other threads may
+    // have extended, and scrolls it to its end.
+    void showTranscript();
+    // Shows the command line behind a prompt, with a cursor.
+    void showCommandLine();
 
     mutable std::mutex mutex;
     std::string output;
     std::size_t outputLines = 0;
-    // Lines scrolled back from the end of the transcript.
-    int scrollBack = 0;
+    // Counts the transcript's changes.
+    std::size_t revision = 0;
     std::vector<ConsoleAccessable*> handlers;
+
+    // The transcript's revision the output field shows.
+    std::size_t shownRevision = 0;
+    TextField outputField { "CONSOLE_OUTPUT", "", false };
+    TextField inputField { "CONSOLE_INPUT", "", false };
 
     std::string input;
     bool open = false;

@@ -18,6 +18,9 @@ void ImageContainer::draw()
     if (basic) {
         useProgram(basic->program);
         basic->setTexture2D("texture", 0, texture);
+        // Exact texel colours: the overlay program otherwise takes colourless
+        // texels for glyph coverage.
+        basic->setInt("textured", 1);
     } else {
         glActiveTexture(GL_TEXTURE0);
         glBindTexture(GL_TEXTURE_2D, texture);
@@ -33,6 +36,8 @@ void ImageContainer::draw()
     glTexCoord2f(0.0f, 1.0f);
     glVertex2i(x, top);
     glEnd();
+    if (basic)
+        basic->setInt("textured", 0);
     glBindTexture(GL_TEXTURE_2D, 0);
     glBindTexture(GL_TEXTURE_3D, 0);
     glBindTexture(GL_TEXTURE_2D_ARRAY_EXT, 0);

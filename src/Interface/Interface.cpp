@@ -38,20 +38,6 @@ bool startsWith(const std::string& text, const std::string& prefix)
 {
     return text.compare(0, prefix.size(), prefix) == 0;
 }
-
-// The printable character a key types into a text field, 0 for none.
-char typedCharacter(sf::Keyboard::Key code, bool shift)
-{
-    if (code >= sf::Keyboard::A && code <= sf::Keyboard::Z)
-        return static_cast<char>((shift ? 'A' : 'a') + (code - sf::Keyboard::A));
-    if (code >= sf::Keyboard::Num0 && code <= sf::Keyboard::Num9)
-        return static_cast<char>('0' + (code - sf::Keyboard::Num0));
-    if (code >= sf::Keyboard::Numpad0 && code <= sf::Keyboard::Numpad9)
-        return static_cast<char>('0' + (code - sf::Keyboard::Numpad0));
-    if (code == sf::Keyboard::Space)
-        return ' ';
-    return 0;
-}
 }
 
 Interface::Interface()
@@ -255,7 +241,7 @@ bool Interface::keyPressed(sf::Keyboard::Key code, bool shift)
         if (code == sf::Keyboard::Backspace) {
             focusedField->deleteLastCharacter();
             typed = true;
-        } else if (const char c = typedCharacter(code, shift)) {
+        } else if (const char c = TextField::characterForKey(code, shift)) {
             typed = focusedField->appendCharacter(c);
         }
     }

@@ -49,12 +49,40 @@ bool TextField::tooWide(const std::string& line, int margin) const
 
 void TextField::wrapLines()
 {
+    if (wrappedWidth != width || wrappedGeneration != TextMeasure::generation()) {
+        wrapped.clear();
+        wrappedWidth = width;
+        wrappedGeneration = TextMeasure::generation();
+    }
+    std::unordered_map<std::string, std::vector<std::string>> used;
     lines.clear();
+    std::string::size_type start = 0;
+    while (true) {
+        const std::string::size_type end = text.find('\n', start);
+        std::string paragraph = text.substr(start, end == std::string::npos ? end : end - start);
+        auto known = used.find(paragraph);
+        if (known == used.end()) {
+            auto cached = wrapped.find(paragraph);
+            std::vector<std::string> paragraphLines
+                = cached != wrapped.end() ? std::move(cached->second) : wrapParagraph(paragraph);
+            known = used.emplace(std::move(paragraph), std::move(paragraphLines)).first;
+        }
+        lines.insert(lines.end(), known->second.begin(), known->second.end());
+        if (end == std::string::npos)
+            break;
+        start = end + 1;
+    }
+    wrapped.swap(used);
+}
+
+std::vector<std::string> TextField::wrapParagraph(const std::string& paragraph) const
+{
+    std::vector<std::string> result;
     std::string line;
     std::string word;
-    const auto placeWord = [&](bool endOfLine) {
+    const auto placeWord = [&] {
         if (!line.empty() && tooWide(line + word, 20)) {
-            lines.push_back(line);
+            result.push_back(line);
             line.clear();
         }
         // A word wider than the whole field is cut where it reaches the edge
@@ -63,26 +91,20 @@ void TextField::wrapLines()
             std::string::size_type fit = 1;
             while (fit + 1 < word.size() && !tooWide(word.substr(0, fit + 1), 20))
                 ++fit;
-            lines.push_back(word.substr(0, fit));
+            result.push_back(word.substr(0, fit));
             word.erase(0, fit);
         }
         line += word;
         word.clear();
-        if (endOfLine) {
-            lines.push_back(line);
-            line.clear();
-        }
     };
-    for (char c : text) {
-        if (c == '\n') {
-            placeWord(true);
-            continue;
-        }
+    for (char c : paragraph) {
         word += c;
         if (endsWord(c))
-            placeWord(false);
+            placeWord();
     }
-    placeWord(true);
+    placeWord();
+    result.push_back(line);
+    return result;
 }
 
 void TextField::measureLines()
@@ -90,6 +112,19 @@ void TextField::measureLines()
     lineHeight = TextMeasure::size("A").second + 5;
     visibleLines = std::max(1, (height - 10) / lineHeight);
     firstLine = std::clamp(firstLine, 0, std::max(0, static_cast<int>(lines.size()) - visibleLines));
+}
+
+char TextField::characterForKey(sf::Keyboard::Key code, bool shift)
+{
+    if (code >= sf::Keyboard::A && code <= sf::Keyboard::Z)
+        return static_cast<char>((shift ? 'A' : 'a') + (code - sf::Keyboard::A));
+    if (code >= sf::Keyboard::Num0 && code <= sf::Keyboard::Num9)
+        return static_cast<char>('0' + (code - sf::Keyboard::Num0));
+    if (code >= sf::Keyboard::Numpad0 && code <= sf::Keyboard::Numpad9)
+        return static_cast<char>('0' + (code - sf::Keyboard::Numpad0));
+    if (code == sf::Keyboard::Space)
+        return ' ';
+    return 0;
 }
 
 bool TextField::appendCharacter(char c)
@@ -199,8 +234,9 @@ void TextField::draw()
         static_cast<float>(secondColour[2]), 0.5f };
     const Rgba white { 1.0f, 1.0f, 1.0f, 1.0f };
 
-    paint.drawQuad(x, y, right, top, highlighted ? second : Rgba { 0.2f, 0.2f, 0.2f, 0.45f },
-        { 0.2f, 0.2f, 0.2f, 0.75f });
+    // Dark enough that white text stays readable over a white sky.
+    paint.drawQuad(x, y, right, top, highlighted ? second : Rgba { 0.08f, 0.08f, 0.1f, 0.72f },
+        { 0.08f, 0.08f, 0.1f, 0.88f });
     if (highlighted)
         paint.drawOutline(x, y, right, top, { second.r, second.g, second.b, 0.9f });
 

@@ -2,8 +2,11 @@
 
 #include "Interface/InterfaceComponent.h"
 
+#include <SFML/Window/Keyboard.hpp>
 #include <deque>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 // A box of text: word-wrapped to its width and scrolled with two small arrow
 // squares at its right edge (held, they step once at once and then every
@@ -29,6 +32,9 @@ public:
     bool isFitToOneLine() const { return fitToOneLine; }
     void setInputFilter(Filter filter) { inputFilter = filter; }
 
+    // The character a key types: letters (upper case with Shift), digits of
+    // both rows and the space; 0 for any other key.
+    static char characterForKey(sf::Keyboard::Key code, bool shift);
     // Typing: false when the filter refuses the character. Both keep the end in view.
     bool appendCharacter(char c);
     void deleteLastCharacter();
@@ -53,6 +59,7 @@ public:
 
 private:
     void wrapLines();
+    std::vector<std::string> wrapParagraph(const std::string& paragraph) const;
     void measureLines();
     bool tooWide(const std::string& line, int margin) const;
     bool hasScrollSquares() const { return lines.size() > 1; }
@@ -68,4 +75,11 @@ private:
     bool selectable;
     Filter inputFilter = AnyCharacter;
     bool fitToOneLine = false;
+
+    // The lines of every paragraph of the last wrap, valid for the width and
+    // measure they were made with: a long transcript that grows at its end
+    // re-wraps only what is new.
+    std::unordered_map<std::string, std::vector<std::string>> wrapped;
+    int wrappedWidth = -1;
+    unsigned wrappedGeneration = 0;
 };

@@ -19,6 +19,8 @@ TextMeasure::Function& measure()
     static TextMeasure::Function current = fontSize;
     return current;
 }
+
+unsigned installed = 0;
 }
 
 std::pair<int, int> TextMeasure::size(const std::string& text, Fonts::Face face)
@@ -43,4 +45,10 @@ std::pair<int, int> TextMeasure::size(const std::string& text, Fonts::Face face)
 void TextMeasure::install(Function function)
 {
     measure() = function ? std::move(function) : Function(fontSize);
+    ++installed;
+}
+
+unsigned TextMeasure::generation()
+{
+    return installed;
 }

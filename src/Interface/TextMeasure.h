@@ -20,4 +20,7 @@ public:
     static std::pair<int, int> size(const std::string& text, Fonts::Face face = Fonts::Small);
     // Replaces the measure; an empty function goes back to the fonts.
     static void install(Function measure);
+    // Changes whenever the measure is replaced, so that what was measured
+    // before can be recognised as stale.
+    static unsigned generation();
 };
