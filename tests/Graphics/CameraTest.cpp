@@ -64,18 +64,6 @@ TEST(CameraTest, PitchLooksUpAndStopsShortOfTheVertical)
     EXPECT_TRUE(camera.pitch(-50));
 }
 
-TEST(CameraTest, SubThresholdSensitivityMakesMouseMotionANoOp)
-{
-    Camera camera;
-    camera.mouseSensitivity = 1e-5;
-    const Orientation before = camera.orientation;
-    EXPECT_TRUE(camera.pitch(5));
-    camera.yaw(5);
-    EXPECT_EQ(Vector3(1.0, 0.0, 0.0), camera.localLook);
-    EXPECT_EQ(before.forward, camera.orientation.forward);
-    EXPECT_EQ(before.right, camera.orientation.right);
-}
-
 TEST(CameraTest, YawThenPitchLooksRightAndUpWithoutRolling)
 {
     Camera camera;

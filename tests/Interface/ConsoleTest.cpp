@@ -167,15 +167,6 @@ TEST_F(ConsoleTest, BindingsFileRoundTrip)
     EXPECT_EQ(saved, console.keyBindings());
 }
 
-TEST_F(ConsoleTest, KeysOutsideTheFunctionRangeAreKeptListedAndSaved)
-{
-    writeBindings("# 42 stats");
-    ASSERT_TRUE(console.readBindings());
-    EXPECT_EQ("Current keybinds:\n- f-262 > stats \n", console.runCommand({ "bind", "list" }));
-    console.runCommand({ "bind", "f1", "help" });
-    EXPECT_EQ("#\n42\nstats\n#\n305\nhelp\n", readBindingsFile());
-}
-
 TEST_F(ConsoleTest, DamagedBindingsFilesAreReportedAndKeepWhatCameBefore)
 {
     const std::string error = "Error: invalid format of keybinds file!";
