@@ -1,9 +1,11 @@
 #include "Interface/StatsManager.h"
 
-#include "Game/Fonts.h"
 #include "Game/Window.h"
 #include "Interface/Console.h"
+#include "Interface/Draw2D.h"
+#include "Interface/TextMeasure.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <sstream>
@@ -122,11 +124,19 @@ void StatsManager::draw() const
             if (!stat.statHidden)
                 lines.push_back(name + ": " + text(stat.value));
     }
-    const Fonts& fonts = Fonts::getInstance();
-    const float x = static_cast<float>(Window::getInstance().width - 400);
+    if (lines.empty())
+        return;
+    const int x = Window::getInstance().width - 400;
+    int widest = 0;
+    for (const std::string& line : lines)
+        widest = std::max(widest, TextMeasure::size(line).first);
+    const Draw2D paint;
+    // A dark panel under the list keeps the numbers readable over bright terrain.
+    const int rows = static_cast<int>(lines.size());
+    paint.drawQuad(x - 8, 8, x + widest + 8, 15 + 15 * rows, { 0.05f, 0.05f, 0.08f, 0.6f });
     float y = 15.0f;
     for (const std::string& line : lines) {
-        fonts.drawText(line, x, y);
+        paint.drawText(line, static_cast<float>(x), y, { 1.0f, 1.0f, 1.0f, 1.0f });
         y += 15.0f;
     }
 }
