@@ -9,11 +9,11 @@
 #include <cstddef>
 
 SkyDome::SkyDome(float thetaStep, float phiStep)
-    : vertexCount(static_cast<int>((360.0f / thetaStep) * (180.0f / phiStep) * 4.0f))
-    , buffer { BufferPool::getInstance().acquire(), 0 }
+    : buffer { BufferPool::getInstance().acquire(), 0 }
 {
     glGenVertexArrays(1, &vertexArray);
     vertices = generate(thetaStep, phiStep);
+    vertexCount = vertices.size();
     upload();
     shader.load("./Resources/Shaders/skydome", false);
 }

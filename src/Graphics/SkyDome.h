@@ -34,7 +34,7 @@ public:
 
     static constexpr float radius = 20.0f;
 
-    int vertexCount;
+    int vertexCount = 0;
     std::vector<SkyVertex> vertices;
     ShaderProgram shader;
     GpuBuffer buffer;

@@ -60,7 +60,10 @@ protected:
         camera->applyView();
         glClearColor(1, 0, 1, 1);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        // The game culls back faces: the dome must face inwards.
+        glEnable(GL_CULL_FACE);
         dome->render(camera->lookDirection());
+        glDisable(GL_CULL_FACE);
 
         Colour sum { 0, 0, 0 };
         const int radius = 2;
