@@ -5,62 +5,61 @@
 
 #include <cstdio>
 #include <gtest/gtest.h>
-#include <memory>
 
 namespace {
-class EffectTexturesTest : public ::testing::Test
+// Each test makes only the files it looks at.
+std::vector<ResourceJob> jobsWriting(const std::string& fragment)
 {
-protected:
-    static void SetUpTestSuite() { folder = std::make_unique<GeneratedFolder>(effectTextureJobs()); }
-    static void TearDownTestSuite() { folder.reset(); }
-
-    static sf::Image load(const std::string& file)
-    {
-        sf::Image image;
-        EXPECT_TRUE(image.loadFromFile(folder->path(file))) << file;
-        return image;
-    }
-
-    static std::string caustic(int number)
-    {
-        char name[64];
-        std::snprintf(name, sizeof name, "textures/water/caus5/save.%02d.png", number);
-        return name;
-    }
-
-    static double frameDistance(const sf::Image& a, const sf::Image& b)
-    {
-        double total = 0;
-        for (unsigned y = 0; y < a.getSize().y; ++y)
-            for (unsigned x = 0; x < a.getSize().x; ++x)
-                total += ImageChecks::difference(a.getPixel(x, y), b.getPixel(x, y));
-        return total / (a.getSize().x * a.getSize().y);
-    }
-
-    static std::unique_ptr<GeneratedFolder> folder;
-};
-std::unique_ptr<GeneratedFolder> EffectTexturesTest::folder;
+    std::vector<ResourceJob> chosen;
+    for (const ResourceJob& job : effectTextureJobs())
+        if (job.outputs.front().find(fragment) != std::string::npos)
+            chosen.push_back(job);
+    return chosen;
 }
 
-TEST_F(EffectTexturesTest, WritesExactlyTheFilesItDeclares)
+sf::Image load(const GeneratedFolder& folder, const std::string& file)
 {
-    EXPECT_EQ(folder->written(), folder->declared());
+    sf::Image image;
+    EXPECT_TRUE(image.loadFromFile(folder.path(file))) << file;
+    return image;
 }
 
-TEST_F(EffectTexturesTest, CloudsTile)
+std::string caustic(int number)
 {
-    const sf::Image clouds = load("textures/clouds.jpg");
+    char name[64];
+    std::snprintf(name, sizeof name, "textures/water/caus5/save.%02d.png", number);
+    return name;
+}
+
+double frameDistance(const sf::Image& a, const sf::Image& b)
+{
+    double total = 0;
+    for (unsigned y = 0; y < a.getSize().y; ++y)
+        for (unsigned x = 0; x < a.getSize().x; ++x)
+            total += ImageChecks::difference(a.getPixel(x, y), b.getPixel(x, y));
+    return total / (a.getSize().x * a.getSize().y);
+}
+}
+
+TEST(EffectTexturesTest, CloudsTile)
+{
+    const GeneratedFolder folder(jobsWriting("clouds"));
+    EXPECT_EQ(folder.written(), folder.declared());
+    const sf::Image clouds = load(folder, "textures/clouds.jpg");
     EXPECT_LT(ImageChecks::seamRatio(clouds), 1.2);
     EXPECT_GT(ImageChecks::seamRatio(ImageChecks::crop(clouds, 300, 300)), 1.5);
 }
 
 // The 32 frames form one 3-D texture, so they share a size; each tiles, and
 // played in order they move smoothly and the last leads back to the first.
-TEST_F(EffectTexturesTest, CausticFramesLoopSmoothly)
+TEST(EffectTexturesTest, CausticFramesLoopSmoothly)
 {
+    const GeneratedFolder folder(jobsWriting("caus5"));
+    EXPECT_EQ(folder.written(), folder.declared());
+    ASSERT_EQ(folder.written().size(), 32u);
     std::vector<sf::Image> frames;
     for (int number = 1; number <= 32; ++number)
-        frames.push_back(load(caustic(number)));
+        frames.push_back(load(folder, caustic(number)));
     std::vector<double> steps;
     for (int i = 0; i < 32; ++i) {
         EXPECT_EQ(frames[i].getSize(), frames[0].getSize()) << caustic(i + 1);
@@ -77,9 +76,11 @@ TEST_F(EffectTexturesTest, CausticFramesLoopSmoothly)
 // The billboard stands on texture coordinate t = 0, the image's bottom
 // row: blades must be rooted there and thin out upwards, with transparent
 // gaps between them.
-TEST_F(EffectTexturesTest, GrassBillboardStandsOnItsBottomEdge)
+TEST(EffectTexturesTest, GrassBillboardStandsOnItsBottomEdge)
 {
-    const sf::Image grass = load("textures/terrain/vegetation/grass_01/diffus3.tga");
+    const GeneratedFolder folder(jobsWriting("grass_01"));
+    EXPECT_EQ(folder.written(), folder.declared());
+    const sf::Image grass = load(folder, "textures/terrain/vegetation/grass_01/diffus3.tga");
     const unsigned w = grass.getSize().x, h = grass.getSize().y;
     const auto coverage = [&](unsigned top, unsigned bottom) {
         double total = 0;
