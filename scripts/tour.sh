@@ -12,6 +12,7 @@ if [ -z "${GLEBE_TOUR_INNER:-}" ]; then
   exec "$(dirname "$0")/../tests/support/with-xvfb.sh" bash "$0" "$@"
 fi
 
+export ALSOFT_DRIVERS=null
 mkdir -p "$shots"
 cd "$root"
 "$game" &
