@@ -1,8 +1,13 @@
 #include "World/DatablockAnalyzer.h"
 #include "World/Planet.h"
+#include "World/TerrainDataManager.h"
 #include "World/datablock.h"
 
 #include <benchmark/benchmark.h>
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <memory>
 
 namespace {
 
@@ -47,8 +52,82 @@ void airBlock(benchmark::State& state)
     generateBlock(state, 30, 30, 0);
 }
 
+// A data manager on a new world in a temporary folder, removed afterwards.
+class BenchmarkWorld
+{
+public:
+    explicit BenchmarkWorld(int capacity)
+    {
+        char pattern[] = "/tmp/glebe-benchmark-XXXXXX";
+        root = std::string(mkdtemp(pattern)) + "/";
+        std::cout.setstate(std::ios::failbit);
+        manager = std::make_unique<TerrainDataManager>(viewer, "Benchmark", 13, 14, capacity, root, false);
+        std::cout.clear();
+    }
+    ~BenchmarkWorld()
+    {
+        manager.reset();
+        std::filesystem::remove_all(root);
+    }
+
+    double viewer[3] = { 510.0, 0.0, 0.0 };
+    std::string root;
+    std::unique_ptr<TerrainDataManager> manager;
+};
+
+// A block never seen before, with the cache at the game's capacity: building
+// or reusing a pair, looking for its files and evaluating its corner climate.
+void coldGetNode(benchmark::State& state)
+{
+    BenchmarkWorld world(1000);
+    int next = 0;
+    for (auto _ : state) {
+        ++next;
+        benchmark::DoNotOptimize(world.manager->getNode(40 + next % 50, next / 50, 3).get());
+    }
+}
+
+// Taking a modified block's pair for another block: the old block is written
+// to its file and the other block read back from its own.
+void reuseModifiedBlock(benchmark::State& state)
+{
+    BenchmarkWorld world(1);
+    TerrainDataManager& manager = *world.manager;
+    for (int bx : { 41, 40 }) {
+        Vox(manager, bx * 20, 0, 0).density(10);
+        manager.getNode(bx == 41 ? 40 : 41, 0, 0);
+    }
+    int round = 0;
+    for (auto _ : state) {
+        const int from = 40 + round % 2;
+        state.PauseTiming();
+        Vox(manager, from * 20, 0, 0).density(round % 100);
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(manager.getNode(81 - from, 0, 0).get());
+        ++round;
+    }
+}
+
+// A tool's ray of length 8 down onto the ground, through blocks in memory.
+void castVoxelRay8(benchmark::State& state)
+{
+    BenchmarkWorld world(1000);
+    TerrainDataManager& manager = *world.manager;
+    const Vector3 origin { world.viewer[0] + 4.0, 0.3, 0.2 };
+    const Vector3 down { -1.0, 0.0, 0.0 };
+    for (int x = static_cast<int>(origin.x) - 10; x <= origin.x; ++x)
+        Vox(manager, x, 0, 0).density();
+    std::size_t hits = 0;
+    for (auto _ : state)
+        hits += manager.castVoxelRay(origin, down, 8.0).size();
+    state.counters["handles per ray"] = static_cast<double>(hits) / static_cast<double>(state.iterations());
+}
+
 } // namespace
 
+BENCHMARK(coldGetNode)->Unit(benchmark::kMicrosecond);
+BENCHMARK(reuseModifiedBlock)->Unit(benchmark::kMicrosecond);
+BENCHMARK(castVoxelRay8)->Unit(benchmark::kMicrosecond);
 BENCHMARK(surfaceBlock)->Unit(benchmark::kMillisecond);
 BENCHMARK(deepBlock)->Unit(benchmark::kMillisecond);
 BENCHMARK(airBlock)->Unit(benchmark::kMillisecond);

@@ -1,7 +1,9 @@
 #include "World/datablock.h"
 
 #include "World/DatablockAnalyzer.h"
+#include "World/DatablockFile.h"
 
+#include <algorithm>
 #include <iostream>
 
 datablock::datablock(DatablockAnalyzer* analyzer, const std::string& filename, int bx, int by, int bz)
@@ -12,7 +14,7 @@ datablock::datablock(DatablockAnalyzer* analyzer, const std::string& filename, i
     if (filename.empty())
         std::cout << "DB inited with 0 length filename!\n";
     place(bx, by, bz, filename);
-    prepareGeneration();
+    loadOrPrepare();
 }
 
 int datablock::blockCoordinate(int v)
@@ -23,8 +25,48 @@ int datablock::blockCoordinate(int v)
 
 void datablock::reinit(int bx, int by, int bz, const std::string& filename)
 {
+    saveIfModified();
     place(bx, by, bz, filename);
-    prepareGeneration();
+    loadOrPrepare();
+}
+
+void datablock::loadOrPrepare()
+{
+    // Voxels saved before they were ever generated are generated after loading,
+    // so a loaded block needs the climate of its own corners too.
+    if (loadFromFile())
+        computeCornerClimate();
+    else
+        prepareGeneration();
+}
+
+void datablock::saveToFile() const
+{
+    DatablockFile::save(*this);
+}
+
+bool datablock::loadFromFile()
+{
+    return DatablockFile::load(*this);
+}
+
+void datablock::saveIfModified()
+{
+    // Cleared before writing, so a change made while the file is written marks the block again.
+    if (!modified.exchange(false))
+        return;
+    try {
+        saveToFile();
+    } catch (...) {
+        modified = true;
+        throw;
+    }
+}
+
+bool datablock::isAllAir() const
+{
+    return std::all_of(
+        voxels.begin(), voxels.end(), [](const Voxel& voxel) { return voxel.density() == Voxel::FULLY_AIR; });
 }
 
 void datablock::place(int bx, int by, int bz, const std::string& filename)

@@ -12,18 +12,20 @@ class DatablockAnalyzer;
 // voxel on first read. The records never move while the block lives, so a
 // voxel pointer stays valid until the block is reused for other coordinates.
 //
-// Threads: the data manager builds and reuses blocks (constructor, reinit)
-// under its mutex; coordinates, bounds, file name and corner climate change
-// only there. getVoxel runs on any thread; the voxel bytes themselves take no
-// lock (see Voxel) and generation is serialised by the analyzer's lock.
-// `modified` is set, read and cleared from the main thread and the threads
-// that reuse blocks, hence atomic.
+// Threads: the data manager builds, reuses and saves blocks (constructor,
+// reinit, saveToFile) under its mutex, and reuses only blocks no handle holds;
+// coordinates, bounds, file name and corner climate change only there.
+// getVoxel runs on any thread; the voxel bytes themselves take no lock (see
+// Voxel) and generation is serialised by the analyzer's lock. `modified` is
+// set by handle writes and the change queues on any thread and cleared by
+// saves, hence atomic.
 class datablock
 {
 public:
     static constexpr int SIZE = 20;
 
     // The analyzer must not be null: a block has no other way to generate.
+    // Loads the block's file, or prepares generation when there is none.
     datablock(DatablockAnalyzer* analyzer, const std::string& filename, int bx, int by, int bz);
     datablock(const datablock&) = delete;
     datablock& operator=(const datablock&) = delete;
@@ -31,7 +33,8 @@ public:
     // Floor quotient by the block edge: the block coordinate holding world coordinate v.
     static int blockCoordinate(int v);
 
-    // Takes on other coordinates, reusing the voxel records in place.
+    // Takes on other coordinates, reusing the voxel records in place: saves the
+    // old contents first if modified, then loads the new file or prepares generation.
     void reinit(int bx, int by, int bz, const std::string& filename);
     // Marks every voxel as never generated and evaluates the corner climate.
     bool prepareGeneration();
@@ -42,6 +45,15 @@ public:
     Voxel* getVoxel(int x, int y, int z);
     // The record at a local index (each 0..19), as it is: no generation.
     Voxel& localVoxel(int lx, int ly, int lz) { return voxels[(lx * SIZE + ly) * SIZE + lz]; }
+    const Voxel& localVoxel(int lx, int ly, int lz) const { return voxels[(lx * SIZE + ly) * SIZE + lz]; }
+
+    // Block file (DatablockFile). Saving throws "FATAL EXCEPTION" when the file cannot be written.
+    void saveToFile() const;
+    bool loadFromFile();
+    // Saves and clears `modified` when it is set; a failed save leaves it set and rethrows.
+    void saveIfModified();
+    // Every density is fully air; materials are not looked at.
+    bool isAllAir() const;
 
     int bx() const { return blockX; }
     int by() const { return blockY; }
@@ -61,6 +73,7 @@ public:
 
 private:
     void place(int bx, int by, int bz, const std::string& filename);
+    void loadOrPrepare();
 
     std::array<Voxel, SIZE * SIZE * SIZE> voxels;
     int blockX = 0;

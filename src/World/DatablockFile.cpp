@@ -1,0 +1,170 @@
+#include "World/DatablockFile.h"
+
+#include "Game/ResourcePath.h"
+#include "Interface/StatsManager.h"
+#include "World/Voxel.h"
+#include "World/WaterDatablock.h"
+#include "World/datablock.h"
+
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+
+namespace {
+
+constexpr int EDGE = datablock::SIZE;
+constexpr char AIR_BYTE = static_cast<char>(Voxel::FULLY_AIR);
+
+// Record i of a file holds the voxel with local index (i / 400, i / 20 mod 20, i mod 20).
+template <typename Visit> void forEachRecord(Visit visit)
+{
+    int index = 0;
+    for (int x = 0; x < EDGE; ++x)
+        for (int y = 0; y < EDGE; ++y)
+            for (int z = 0; z < EDGE; ++z)
+                visit(index++, x, y, z);
+}
+
+std::int8_t signedByte(char c)
+{
+    return static_cast<std::int8_t>(c);
+}
+
+void recordLoad(double seconds)
+{
+    StatsManager& stats = StatsManager::getInstance();
+    stats.addToStat("Loaded datablocks", 1.0);
+    stats.addToStat("Total Time Loading datablocks", seconds);
+    const double total = stats.getStat("Total Time Loading datablocks");
+    if (total > 0.0)
+        stats.setStat("Loading Average Time (db/s)", stats.getStat("Loaded datablocks") / total);
+}
+
+} // namespace
+
+void DatablockFile::save(const datablock& block)
+{
+    std::string bytes;
+    if (block.isAllAir()) {
+        bytes.assign(2, AIR_BYTE);
+    } else {
+        bytes.resize(2 * RECORDS);
+        forEachRecord([&](int i, int x, int y, int z) {
+            const Voxel& voxel = block.localVoxel(x, y, z);
+            bytes[2 * i] = static_cast<char>(voxel.density());
+            bytes[2 * i + 1] = static_cast<char>(voxel.material());
+        });
+    }
+    writeReplacing(block.filename(), bytes);
+}
+
+bool DatablockFile::load(datablock& block)
+{
+    std::string bytes;
+    const auto start = std::chrono::steady_clock::now();
+    // Records beyond the 8000th are not looked at.
+    if (!readStart(block.filename(), bytes, 2 * RECORDS))
+        return false;
+    // A record counts only when both of its bytes are there.
+    const std::size_t records = bytes.size() / 2;
+
+    if (records == 1) {
+        // Two bytes stand for a block of air, whatever they hold.
+        forEachRecord([&](int, int x, int y, int z) {
+            Voxel& voxel = block.localVoxel(x, y, z);
+            voxel.setDensity(Voxel::FULLY_AIR);
+            voxel.setMaterial(Voxel::AIR_MATERIAL);
+        });
+    } else if (records != static_cast<std::size_t>(RECORDS)) {
+        std::cout << "ERROR: read in data was NOT a special case, but did not match expected size of "
+                  << RECORDS << "\n"
+                  << "Actual datacounter: " << records << "\n"
+                  << "Reverting to generating datablock!\n";
+        return false;
+    } else {
+        forEachRecord([&](int i, int x, int y, int z) {
+            Voxel& voxel = block.localVoxel(x, y, z);
+            voxel.setDensity(signedByte(bytes[2 * i]));
+            voxel.setMaterial(static_cast<unsigned char>(bytes[2 * i + 1]));
+        });
+    }
+    recordLoad(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    return true;
+}
+
+void DatablockFile::save(const WaterDatablock& block)
+{
+    std::string bytes;
+    if (block.isAllDry()) {
+        bytes.assign(2, static_cast<char>(WaterDatablock::DRY));
+    } else if (block.isAllFull()) {
+        bytes.assign(2, static_cast<char>(WaterDatablock::FULL));
+    } else {
+        bytes.resize(RECORDS);
+        forEachRecord(
+            [&](int i, int x, int y, int z) { bytes[i] = static_cast<char>(block.localValue(x, y, z)); });
+    }
+    writeReplacing(block.filename(), bytes);
+}
+
+bool DatablockFile::load(WaterDatablock& block)
+{
+    std::string bytes;
+    if (!readStart(block.filename(), bytes, RECORDS))
+        return false;
+
+    if (bytes.size() == 2) {
+        // Only the last byte says which uniform block this is.
+        const int value = signedByte(bytes[1]);
+        if (value == WaterDatablock::DRY || value == WaterDatablock::FULL) {
+            forEachRecord([&](int, int x, int y, int z) { block.setLocalValue(x, y, z, value); });
+            return true;
+        }
+        std::cout << "Water Datablock datacounter was 2, but had unexpected value of " << value << "\n"
+                  << "Reverting to generating water datablock!\n";
+        block.clear();
+        return false;
+    }
+    if (bytes.size() != static_cast<std::size_t>(RECORDS)) {
+        std::cout << "Water Datablock datacounter was not " << RECORDS << "!\n"
+                  << "Actual datacounter: " << bytes.size() << "\nReverting to generating water datablock!\n";
+        block.clear();
+        return false;
+    }
+    forEachRecord([&](int i, int x, int y, int z) { block.setLocalValue(x, y, z, signedByte(bytes[i])); });
+    return true;
+}
+
+void DatablockFile::writeReplacing(const std::string& file, const std::string& bytes)
+{
+    const std::string target = resourcePath(file);
+    const std::string temporary = target + ".tmp";
+    bool written = false;
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        if (out) {
+            out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+            out.close();
+            written = !out.fail();
+        }
+    }
+    if (written && std::rename(temporary.c_str(), target.c_str()) == 0)
+        return;
+    std::remove(temporary.c_str());
+    std::cout << "FATAL EXCEPTION: datablock::saveToFile(): \nCould not open file for writing: " << file
+              << "\n";
+    throw "FATAL EXCEPTION";
+}
+
+bool DatablockFile::readStart(const std::string& file, std::string& bytes, std::size_t limit)
+{
+    std::ifstream in(resourcePath(file), std::ios::binary);
+    if (!in)
+        return false;
+    bytes.resize(limit);
+    in.read(&bytes[0], static_cast<std::streamsize>(limit));
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
+    return true;
+}

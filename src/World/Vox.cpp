@@ -1,0 +1,44 @@
+#include "World/Vox.h"
+
+#include "World/TerrainDataManager.h"
+#include "World/Voxel.h"
+
+#include <algorithm>
+
+Vox::Vox(TerrainDataManager& manager, int x, int y, int z)
+    : Vox(manager, manager.getNodeAt(x, y, z), x, y, z)
+{
+}
+
+Vox::Vox(TerrainDataManager& manager, NodePin heldNode, int x, int y, int z)
+    : BaseVox(x, y, z)
+    , manager(&manager)
+    , node(std::move(heldNode))
+    , voxel(node->tdb->getVoxel(x, y, z))
+{
+}
+
+int Vox::density(int newValue)
+{
+    if (newValue != NO_CHANGE) {
+        voxel->setDensity(std::clamp(newValue, -128, 127));
+        changed(true);
+    }
+    return voxel->density();
+}
+
+int Vox::material(int newValue)
+{
+    if (newValue != NO_CHANGE) {
+        voxel->setMaterial(newValue);
+        changed(false);
+    }
+    return voxel->material();
+}
+
+void Vox::changed(bool unlessQueued)
+{
+    node->tdb->modified = true;
+    manager->queueChangedVoxel(
+        { static_cast<int>(x), static_cast<int>(y), static_cast<int>(z) }, unlessQueued);
+}
