@@ -1,0 +1,133 @@
+#include "Terrain/TerrainBlock.h"
+
+#include "Graphics/TerrainTextureRegistry.h"
+#include "Interface/StatsManager.h"
+#include "Terrain/VoxelField.h"
+#include "Terrain/VoxelWorld.h"
+
+namespace {
+
+constexpr int GRASS_MATERIAL = 1;
+const char* const VEGETATION_STAT = "Vegetation points";
+
+} // namespace
+
+TerrainBlock::TerrainBlock(const VoxelBox& box, VoxelWorld* world, int step)
+    : VisualBlock(box, world, step)
+{
+    rebuild();
+}
+
+TerrainBlock::~TerrainBlock()
+{
+    StatsManager::getInstance().addToStat(VEGETATION_STAT, -grassPoints.load());
+    for (GLuint name : { vertexBuffer.name, indexBuffer.name, vegetationBuffer.name })
+        if (name != 0)
+            glDeleteBuffers(1, &name);
+    if (vertexArrayObject != 0)
+        glDeleteVertexArrays(1, &vertexArrayObject);
+}
+
+std::unique_ptr<VoxelField> TerrainBlock::openField(VoxelWorld& world, const VoxelBox& region)
+{
+    return world.terrainField(region);
+}
+
+void TerrainBlock::finishMesh(Mesh& mesh, VoxelField& field)
+{
+    for (MeshVertex& vertex : mesh.vertices) {
+        vertex.normal = field.surfaceNormal(vertex.position);
+        vertex.intensity = 0;
+    }
+    const int grass = TerrainTextureRegistry::getInstance().layerFor(GRASS_MATERIAL);
+    vegetationPoints = Vegetation::points(mesh, grass);
+    builtVegetation = Vegetation::quads(vegetationPoints);
+    const int count = static_cast<int>(vegetationPoints.size());
+    StatsManager::getInstance().addToStat(VEGETATION_STAT, count - grassPoints.exchange(count));
+}
+
+void TerrainBlock::buildArrays(Mesh& mesh)
+{
+    vertexArray = std::move(mesh.vertices);
+    indexArray.clear();
+    indexArray.reserve(mesh.triangles.size() * 3);
+    for (const MeshTriangle& triangle : mesh.triangles)
+        for (std::uint32_t index : triangle.index)
+            indexArray.push_back(static_cast<std::uint16_t>(index));
+    vegetationArray = std::move(builtVegetation);
+    builtVegetation.clear();
+}
+
+void TerrainBlock::upload()
+{
+    if (vertexArrayObject == 0)
+        glGenVertexArrays(1, &vertexArrayObject);
+    if (vertexArray.empty() || indexArray.empty()) {
+        drawnVertexCount = 0;
+        drawnTriangleCount = 0;
+        sendArray(GL_ARRAY_BUFFER, vertexBuffer, vertexArray, 0);
+        sendArray(GL_ELEMENT_ARRAY_BUFFER, indexBuffer, indexArray, 0);
+    } else {
+        drawnVertexCount = static_cast<int>(vertexArray.size());
+        drawnTriangleCount = static_cast<int>(indexArray.size() / 3);
+        glBindVertexArray(vertexArrayObject);
+        sendArray(GL_ARRAY_BUFFER, vertexBuffer, vertexArray, drawnVertexCount);
+        const GLsizei stride = sizeof(MeshVertex);
+        glEnableVertexAttribArray(0);
+        glVertexAttribPointer(0, 3, GL_DOUBLE, GL_FALSE, stride, bufferOffset(offsetof(MeshVertex, position)));
+        glEnableVertexAttribArray(1);
+        glVertexAttribPointer(1, 3, GL_DOUBLE, GL_FALSE, stride, bufferOffset(offsetof(MeshVertex, normal)));
+        glEnableVertexAttribArray(3);
+        glVertexAttribPointer(3, 3, GL_FLOAT, GL_FALSE, stride, bufferOffset(offsetof(MeshVertex, weights)));
+        glEnableVertexAttribArray(4);
+        glVertexAttribPointer(
+            4, 3, GL_UNSIGNED_BYTE, GL_FALSE, stride, bufferOffset(offsetof(MeshVertex, materials)));
+        glEnableVertexAttribArray(6);
+        glVertexAttribPointer(
+            6, 1, GL_UNSIGNED_BYTE, GL_FALSE, stride, bufferOffset(offsetof(MeshVertex, intensity)));
+        sendArray(GL_ELEMENT_ARRAY_BUFFER, indexBuffer, indexArray, drawnTriangleCount);
+        glBindVertexArray(0);
+    }
+    // Always replaced, so grass never outlives the mesh it stood on.
+    sendArray(GL_ARRAY_BUFFER, vegetationBuffer, vegetationArray, static_cast<int>(vegetationArray.size()));
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+}
+
+void TerrainBlock::draw(GLuint)
+{
+    if (vertexArrayObject == 0 || drawnTriangleCount == 0)
+        return;
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glBindVertexArray(vertexArrayObject);
+    glDrawElements(GL_TRIANGLES, 3 * drawnTriangleCount, GL_UNSIGNED_SHORT, nullptr);
+    glBindVertexArray(0);
+    if (wireframe)
+        glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+}
+
+void TerrainBlock::drawVegetation()
+{
+    if (vegetationBuffer.count == 0)
+        return;
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_LIGHTING);
+    glDisableClientState(GL_VERTEX_ARRAY);
+    glDisableClientState(GL_COLOR_ARRAY);
+    glBindBuffer(GL_ARRAY_BUFFER, vegetationBuffer.name);
+    const GLsizei stride = sizeof(VegetationVertex);
+    glEnableVertexAttribArray(0);
+    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride, bufferOffset(offsetof(VegetationVertex, position)));
+    glEnableVertexAttribArray(2);
+    glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, stride, bufferOffset(offsetof(VegetationVertex, texCoord)));
+    glEnableVertexAttribArray(1);
+    glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, stride, bufferOffset(offsetof(VegetationVertex, normal)));
+    glDrawArrays(GL_QUADS, 0, vegetationBuffer.count);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    glDisableVertexAttribArray(0);
+    glDisableVertexAttribArray(2);
+    glDisableVertexAttribArray(1);
+    glEnable(GL_LIGHTING);
+    glEnable(GL_CULL_FACE);
+}

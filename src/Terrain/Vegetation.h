@@ -1,0 +1,38 @@
+#pragma once
+
+#include "Terrain/Mesh.h"
+
+#include <vector>
+
+// A place where a grass quad stands, with the normal of its triangle.
+struct VegetationPoint
+{
+    Vector3 position;
+    Vector3 normal;
+};
+
+// One corner of a grass quad as the vegetation buffer holds it (32 bytes).
+struct VegetationVertex
+{
+    float position[3];
+    float texCoord[2];
+    float normal[3];
+};
+
+static_assert(sizeof(VegetationVertex) == 32, "the vegetation buffer layout is 32 bytes per vertex");
+
+// Grass derived from a terrain mesh: points spread along the first edge of
+// every triangle made wholly of the grass layer, one voxel apart and at
+// least SPACING from each other, each standing one upright quad.
+class Vegetation
+{
+public:
+    static constexpr double SPACING = 0.34;
+
+    // Triangles in mesh order; candidates at 0.5, 1.5, 2.5 ... along the edge
+    // from a triangle's first stored vertex to its second.
+    static std::vector<VegetationPoint> points(const Mesh& mesh, int grassLayer);
+    // Four vertices per point: a quad one unit high along the normal and two
+    // wide, turned about the normal by an angle that varies with the position.
+    static std::vector<VegetationVertex> quads(const std::vector<VegetationPoint>& points);
+};

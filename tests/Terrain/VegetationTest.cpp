@@ -1,0 +1,117 @@
+#include "TestFields.h"
+
+#include "Terrain/Vegetation.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr std::uint8_t GRASS = 3;
+
+// Adds a triangle with stored vertices s0, s1, s2 and the given materials.
+void addTriangle(Mesh& mesh, const Vector3& s0, const Vector3& s1, const Vector3& s2,
+    std::array<std::uint8_t, 3> materials = { GRASS, GRASS, GRASS })
+{
+    const auto first = static_cast<std::uint32_t>(mesh.vertices.size());
+    for (const Vector3& p : { s0, s1, s2 }) {
+        MeshVertex v;
+        v.position = p;
+        std::copy(materials.begin(), materials.end(), v.materials);
+        mesh.vertices.push_back(v);
+    }
+    mesh.triangles.push_back({ { first, first + 1, first + 2 } });
+}
+
+// The plain spacing test: every candidate looks at every point so far.
+std::vector<VegetationPoint> referencePoints(const Mesh& mesh, int grass)
+{
+    std::vector<VegetationPoint> points;
+    for (const MeshTriangle& t : mesh.triangles) {
+        const MeshVertex& v0 = mesh.vertices[t.index[0]];
+        if (v0.materials[0] != grass || v0.materials[1] != grass || v0.materials[2] != grass)
+            continue;
+        const Vector3 s0 = v0.position, s1 = mesh.vertices[t.index[1]].position,
+                      s2 = mesh.vertices[t.index[2]].position;
+        const Vector3 n = (s1 - s0).cross(s2 - s1).normalise();
+        const double length = (s1 - s0).length();
+        const Vector3 d = length < 1e-5 ? Vector3() : (s1 - s0) / length;
+        for (double t = 0.5; t < length; t += 1.0) {
+            const Vector3 p = s0 + d * t;
+            bool near = false;
+            for (const VegetationPoint& q : points)
+                near = near || (q.position - p).length() < Vegetation::SPACING;
+            if (!near)
+                points.push_back({ p, n });
+        }
+    }
+    return points;
+}
+
+} // namespace
+
+TEST(VegetationTest, PointsSitAlongTheFirstEdgeOfGrassTriangles)
+{
+    Mesh mesh;
+    addTriangle(mesh, { 0, 0, 0 }, { 3, 0, 0 }, { 3, 0, 3 });
+    // A first edge shorter than 0.5 gets no point, however long the others are.
+    addTriangle(mesh, { 10, 0, 0 }, { 10.4, 0, 0 }, { 20, 0, 5 });
+    // One material slot that is not grass keeps a triangle bare.
+    addTriangle(mesh, { 0, 5, 0 }, { 3, 5, 0 }, { 3, 5, 3 }, { GRASS, GRASS, 4 });
+    const auto points = Vegetation::points(mesh, GRASS);
+    ASSERT_EQ(points.size(), 3u);
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(points[i].position, Vector3(0.5 + i, 0, 0));
+        // (s1 - s0) x (s2 - s1) = (3, 0, 0) x (0, 0, 3)
+        EXPECT_EQ(points[i].normal, Vector3(0, -1, 0));
+    }
+}
+
+TEST(VegetationTest, PointsKeepTheirSpacing)
+{
+    for (auto [offset, expected] : { std::pair { 0.3, 1u }, std::pair { 0.34, 2u } }) {
+        Mesh mesh;
+        addTriangle(mesh, { 0, 0, 0 }, { 1, 0, 0 }, { 1, 0, 1 });
+        addTriangle(mesh, { 0, offset, 0 }, { 1, offset, 0 }, { 1, offset, 1 });
+        EXPECT_EQ(Vegetation::points(mesh, GRASS).size(), expected) << offset;
+    }
+}
+
+TEST(VegetationTest, TheSpacingGridFindsWhatThePlainScanFinds)
+{
+    for (unsigned seed = 1; seed <= 4; ++seed) {
+        // Grass everywhere on a noisy surface: many close candidates.
+        FunctionField field([seed](int x, int y, int z) {
+            VoxelSample s = randomField(seed)(x, y, z);
+            s.material = GRASS;
+            return s;
+        });
+        const Mesh mesh = meshOf(field, { -7, 5, 0, 12, 3, 15 }, 1);
+        const auto fast = Vegetation::points(mesh, GRASS);
+        const auto reference = referencePoints(mesh, GRASS);
+        ASSERT_EQ(fast.size(), reference.size());
+        for (std::size_t i = 0; i < fast.size(); ++i) {
+            EXPECT_EQ(fast[i].position, reference[i].position);
+            EXPECT_EQ(fast[i].normal, reference[i].normal);
+        }
+    }
+}
+
+TEST(VegetationTest, EachPointStandsAQuadOneHighAndTwoWide)
+{
+    const std::vector<VegetationPoint> points { { { 1.0, 2.0, 3.0 }, { 0, 1, 0 } } };
+    const auto quad = Vegetation::quads(points);
+    ASSERT_EQ(quad.size(), 4u);
+    auto at = [&](int i) { return Vector3(quad[i].position[0], quad[i].position[1], quad[i].position[2]); };
+    EXPECT_NEAR((at(1) - at(0)).dot({ 0, 1, 0 }), 1.0, 1e-6);
+    EXPECT_NEAR((at(0) - at(3)).length(), 2.0, 1e-6);
+    EXPECT_NEAR(((at(0) + at(3)) / 2.0 - Vector3(1, 2, 3)).length(), 0.0, 1e-6);
+    const float texCoords[4][2] = { { 0, 0 }, { 0, 1 }, { 1, 1 }, { 1, 0 } };
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(quad[i].texCoord[0], texCoords[i][0]);
+        EXPECT_EQ(quad[i].texCoord[1], texCoords[i][1]);
+        EXPECT_EQ(quad[i].normal[1], 1.0f);
+    }
+    // Turned by x * y * z = 6 degrees about the normal from the unturned side (0, 0, 1).
+    const Vector3 side = (at(0) - at(3)) / 2.0;
+    EXPECT_NEAR(side.dot({ 0, 0, 1 }), std::cos(6.0 * 3.141592653589 / 180.0), 1e-6);
+}
