@@ -7,6 +7,7 @@
 #include "Game/Window.h"
 #include "Graphics/Camera.h"
 #include "Interface/Console.h"
+#include "Interface/Interface.h"
 #include "Interface/StatsManager.h"
 
 #include <GL/glew.h>
@@ -28,6 +29,7 @@ Game::Game(const std::string& title)
     win.height = 600;
     fpsClock.restart();
 
+    interface = std::make_unique<Interface>();
     scene = std::make_unique<Scene>();
 
     settings = SettingsFile::read("resources/config/settings.ini");
@@ -217,7 +219,8 @@ void Game::processEvents()
 
 void Game::keyPressed(const sf::Event::KeyEvent& key)
 {
-    if (!Console::getInstance().keyPressed(key.code, key.shift)) {
+    if (!Console::getInstance().keyPressed(key.code, key.shift) && !interface->loading
+        && !interface->keyPressed(key.code, key.shift)) {
         if (key.code == sf::Keyboard::F) {
             scene->captureMouse = !scene->captureMouse;
         } else if (key.code == sf::Keyboard::PageUp) {
@@ -232,16 +235,24 @@ void Game::keyPressed(const sf::Event::KeyEvent& key)
         showFps = !showFps;
 }
 
-void Game::mouseButton(sf::Mouse::Button, int, int, bool) {}
+void Game::mouseButton(sf::Mouse::Button button, int x, int y, bool pressed)
+{
+    if (!interface->loading)
+        interface->mouseButton(button, x, y, pressed);
+}
 
 void Game::freeMotion(int x, int y)
 {
+    if (!interface->loading)
+        interface->mouseMoved(x, Window::getInstance().height - y);
     lastMouseX = x;
     lastMouseY = y;
 }
 
 void Game::dragMotion(int x, int y)
 {
+    if (!interface->loading)
+        interface->mouseDragged(x, Window::getInstance().height - y);
     lastDragX = x;
     lastDragY = y;
 }
@@ -326,17 +337,20 @@ void Game::render()
 void Game::drawOverlay()
 {
     glEnable(GL_TEXTURE_2D);
-    const Window& win = Window::getInstance();
-    const int cx = win.width / 2;
-    const int cy = win.height / 2;
-    glDisable(GL_TEXTURE_2D);
-    glBegin(GL_LINES);
-    glVertex2i(cx - 10, cy);
-    glVertex2i(cx + 10, cy);
-    glVertex2i(cx, cy - 10);
-    glVertex2i(cx, cy + 10);
-    glEnd();
-    glEnable(GL_TEXTURE_2D);
+    interface->draw(0.0);
+    if (!interface->menuOpen && !interface->loading) {
+        const Window& win = Window::getInstance();
+        const int cx = win.width / 2;
+        const int cy = win.height / 2;
+        glDisable(GL_TEXTURE_2D);
+        glBegin(GL_LINES);
+        glVertex2i(cx - 10, cy);
+        glVertex2i(cx + 10, cy);
+        glVertex2i(cx, cy - 10);
+        glVertex2i(cx, cy + 10);
+        glEnd();
+        glEnable(GL_TEXTURE_2D);
+    }
     StatsManager::getInstance().draw();
 }
 
@@ -351,5 +365,6 @@ void Game::resize(int width, int height)
     glLoadIdentity();
     glViewport(0, 0, width, height);
     EventDispatcher::getInstance().notifyResize(width, height);
+    interface->resize(width, height);
     Console::getInstance().resize(width, height);
 }

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+class Interface;
 class Scene;
 
 // The program: opens the window, sets up the scene and runs the main loop
@@ -37,6 +38,8 @@ private:
     void shutdown();
 
     unsigned char state = 0;
+    // Created before the scene, which needs it, and destroyed after it.
+    std::unique_ptr<Interface> interface;
     std::unique_ptr<Scene> scene;
     sf::Window window;
     sf::ContextSettings windowSettings{24, 8, 0};

@@ -4,6 +4,7 @@
 #include "Game/ResourcePath.h"
 #include "Game/Window.h"
 #include "Graphics/Camera.h"
+#include "Interface/Interface.h"
 
 #include <GL/glew.h>
 #include <SFML/Audio/Music.hpp>
@@ -13,7 +14,10 @@
 Scene::Scene()
     : camera(std::make_unique<Camera>())
     , lights(std::make_unique<Lights>())
+    , interface(Interface::getInstance())
 {
+    if (!interface)
+        throw "FATAL EXCEPTION: INTERFACE INSTANCED BEFORE INITED!";
     Window::getInstance().mouseMode = 0;
 }
 
@@ -22,6 +26,8 @@ Scene::~Scene() = default;
 void Scene::setUp()
 {
     lights->configure();
+    interface->buildMenus();
+    interface->addAboutPages();
 
     Window::getInstance().setClearColor(1.0, 1.0, 1.0);
 
@@ -51,12 +57,18 @@ void Scene::setUp()
 
 void Scene::update(double dt)
 {
+    if (interface->update(dt)) {
+        Window::getInstance().mouseMode = 0;
+        return;
+    }
     Window::getInstance().mouseMode = captureMouse ? 1 : 0;
     camera->update(dt);
 }
 
 void Scene::render3D()
 {
+    if (interface->menuOpen || interface->loading)
+        return;
     glDisable(GL_FOG);
     camera->applyView();
     lights->position();

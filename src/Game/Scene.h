@@ -6,6 +6,7 @@ namespace sf {
 class Music;
 }
 class Camera;
+class Interface;
 class Lights;
 
 // The objects of the running world, owned by the Game: created during start-up,
@@ -22,6 +23,8 @@ public:
 
     std::unique_ptr<Camera> camera;
     std::unique_ptr<Lights> lights;
+    // The Game's interface, which exists before the scene.
+    Interface* interface;
     bool captureMouse = true;
     std::unique_ptr<sf::Music> music;
     // The viewer's position, read by the terrain data manager.
