@@ -4,6 +4,7 @@
 #include "Game/Window.h"
 #include "Graphics/ShaderProgram.h"
 #include "Interface/ComponentContainer.h"
+#include "Interface/ImageContainer.h"
 #include "Interface/Interface.h"
 #include "Interface/TextField.h"
 
@@ -133,5 +134,41 @@ TEST_F(InterfaceGLTest, HoveredWindowShowsItsGrip)
     glClear(GL_COLOR_BUFFER_BIT);
     ui->draw(0.0);
     EXPECT_EQ(pixel(150, 150), (std::array<int, 3> { 255, 255, 255 }));
+}
+
+TEST_F(InterfaceGLTest, ImageShowsItsTextureThroughTheOverlayProgram)
+{
+    createSharedPrograms();
+    ASSERT_NE(basic, nullptr);
+    // Left column red, right column blue.
+    const unsigned char texels[] = { 255, 0, 0, 255, 0, 0, 255, 255, 255, 0, 0, 255, 0, 0, 255, 255 };
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 2, 2, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels);
+    glBindTexture(GL_TEXTURE_2D, 0);
+
+    ImageContainer image("GL_IMAGE", texture);
+    image.setPosition(50, 50);
+    image.setSize(100, 100);
+    useProgram(basic->program);
+    image.draw();
+
+    EXPECT_EQ(currentProgram, basic->program);
+    EXPECT_EQ(GLenum(GL_NO_ERROR), glGetError());
+    const auto left = pixel(70, 100);
+    EXPECT_NEAR(left[0], 230, 3);
+    EXPECT_LT(left[2], 5);
+    const auto right = pixel(130, 100);
+    EXPECT_LT(right[0], 5);
+    EXPECT_NEAR(right[2], 230, 3);
+    // Flat shapes drawn after it are not textured.
+    GLint textured = -1;
+    glGetUniformiv(basic->program, basic->getUniformLocation("textured"), &textured);
+    EXPECT_EQ(textured, 0);
+    useProgram(0);
+    glDeleteTextures(1, &texture);
 }
 }
