@@ -23,8 +23,6 @@ public:
 
     void setCallback(Callback callback);
     State getState() const { return state; }
-    bool isHovered() const { return hovered; }
-    double getHighlight() const { return highlight; }
 
     InterfaceComponent* mouseButton(int button, int x, int y, bool pressed) override;
     void mouseMoved(int x, int y) override;

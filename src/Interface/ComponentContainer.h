@@ -15,8 +15,6 @@ public:
     // lay out. false for a null child.
     bool setFirst(InterfaceComponent* child);
     bool setSecond(InterfaceComponent* child);
-    InterfaceComponent* getFirst() const { return first; }
-    InterfaceComponent* getSecond() const { return second; }
 
     void setStacked(bool on);
     // The first child's share of the inner area, 0 to 1.

@@ -9,8 +9,6 @@ class ImageContainer : public InterfaceComponent
 public:
     ImageContainer(const std::string& name, unsigned int texture);
 
-    unsigned int getTexture() const { return texture; }
-
     InterfaceComponent* mouseButton(int, int, int, bool) override { return nullptr; }
     void mouseMoved(int, int) override { }
     void mouseDragged(int, int) override { }

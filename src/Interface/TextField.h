@@ -29,7 +29,6 @@ public:
     // the box sized to it.
     void fitToText() override;
     void setFitToOneLine(bool oneLine);
-    bool isFitToOneLine() const { return fitToOneLine; }
     void setInputFilter(Filter filter) { inputFilter = filter; }
 
     // The character a key types: letters (upper case with Shift), digits of
@@ -47,7 +46,6 @@ public:
     const std::deque<std::string>& getLines() const { return lines; }
     int getFirstLine() const { return firstLine; }
     int getVisibleLines() const { return visibleLines; }
-    int getLineHeight() const { return lineHeight; }
     bool isHighlighted() const { return highlighted; }
     void setHighlighted(bool on) { highlighted = on; }
 
@@ -62,7 +60,8 @@ private:
     std::vector<std::string> wrapParagraph(const std::string& paragraph) const;
     void measureLines();
     bool tooWide(const std::string& line, int margin) const;
-    bool hasScrollSquares() const { return lines.size() > 1; }
+    // Only a field with more lines than it shows has anything to scroll.
+    bool hasScrollSquares() const { return static_cast<int>(lines.size()) > visibleLines; }
 
     std::deque<std::string> lines;
     int firstLine = 0;

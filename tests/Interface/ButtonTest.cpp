@@ -57,20 +57,4 @@ TEST_F(ButtonTest, OnlyTheLeftButtonCounts)
     EXPECT_EQ(button->getState(), Button::Idle);
     EXPECT_TRUE(seenStates.empty());
 }
-
-TEST_F(ButtonTest, GlowRisesWhileHoveredAndFadesAfter)
-{
-    button->mouseMoved(120, 110);
-    EXPECT_TRUE(button->isHovered());
-    for (int i = 0; i < 120; ++i)
-        button->update(1.0 / 60.0);
-    EXPECT_GT(button->getHighlight(), 0.09);
-    EXPECT_LT(button->getHighlight(), 0.12);
-
-    button->mouseMoved(10, 10);
-    EXPECT_FALSE(button->isHovered());
-    for (int i = 0; i < 120; ++i)
-        button->update(1.0 / 60.0);
-    EXPECT_LE(button->getHighlight(), 0.0);
-}
 }
