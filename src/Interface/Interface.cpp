@@ -295,10 +295,9 @@ bool Interface::mouseMoved(int x, int y)
 bool Interface::mouseDragged(int x, int y)
 {
     bool windowHeld = false;
-    for (InterfaceComponent* window : windows) {
+    for (ComponentContainer* window : windows) {
         window->mouseDragged(x, y);
-        const auto* container = static_cast<ComponentContainer*>(window);
-        windowHeld = windowHeld || container->isMoving() || container->isResizing();
+        windowHeld = windowHeld || window->isMoving() || window->isResizing();
     }
     return menuOpen || windowHeld;
 }
@@ -452,7 +451,7 @@ void Interface::draw(double loadingProgress)
         for (const Group* group : { &leftColumn, &rightColumn, &topRow, &bottomRow })
             for (InterfaceComponent* component : *group)
                 component->draw();
-        for (InterfaceComponent* window : windows)
+        for (ComponentContainer* window : windows)
             window->draw();
     }
 }

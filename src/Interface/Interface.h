@@ -111,7 +111,7 @@ private:
 
     Group components;
     Group leftColumn, rightColumn, topRow, bottomRow;
-    Group windows;
+    std::deque<ComponentContainer*> windows;
     std::array<Group, maxPages> pages;
     std::array<std::string, maxPages> pageNames;
     int pageCount = 0;
