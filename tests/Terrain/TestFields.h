@@ -3,6 +3,7 @@
 #include "Terrain/Mesh.h"
 #include "Terrain/MeshWelder.h"
 #include "Terrain/Polygonizer.h"
+#include "Terrain/Vegetation.h"
 #include "Terrain/VoxelField.h"
 #include "Terrain/VoxelWorld.h"
 
@@ -162,4 +163,29 @@ inline bool sameMesh(const Mesh& a, const Mesh& b)
             if (a.triangles[i].index[n] != b.triangles[i].index[n])
                 return false;
     return true;
+}
+
+// The plain spacing test: every candidate looks at every point so far.
+inline std::vector<VegetationPoint> referencePoints(const Mesh& mesh, int grass)
+{
+    std::vector<VegetationPoint> points;
+    for (const MeshTriangle& t : mesh.triangles) {
+        const MeshVertex& v0 = mesh.vertices[t.index[0]];
+        if (v0.materials[0] != grass || v0.materials[1] != grass || v0.materials[2] != grass)
+            continue;
+        const Vector3 s0 = v0.position, s1 = mesh.vertices[t.index[1]].position,
+                      s2 = mesh.vertices[t.index[2]].position;
+        const Vector3 n = (s1 - s0).cross(s2 - s1).normalise();
+        const double length = (s1 - s0).length();
+        const Vector3 d = length < 1e-5 ? Vector3() : (s1 - s0) / length;
+        for (double t = 0.5; t < length; t += 1.0) {
+            const Vector3 p = s0 + d * t;
+            bool near = false;
+            for (const VegetationPoint& q : points)
+                near = near || (q.position - p).length() < Vegetation::SPACING;
+            if (!near)
+                points.push_back({ p, n });
+        }
+    }
+    return points;
 }

@@ -1,0 +1,131 @@
+#include "../World/TempFolder.h"
+#include "TestFields.h"
+
+#include "Graphics/TerrainTextureRegistry.h"
+#include "Terrain/CachedVoxelField.h"
+#include "Terrain/DataManagerWorld.h"
+#include "Terrain/TerrainBlock.h"
+#include "Terrain/TerrainRing.h"
+#include "Terrain/WaterBlock.h"
+#include "World/TerrainDataManager.h"
+#include "World/Vox.h"
+#include "World/WaterVox.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// A new world (seeds 13 and 14) whose viewer stands on the surface found from
+// 10 units above the equator; the cells of both rings around the viewer.
+class DataManagerWorldTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        testing::internal::CaptureStdout();
+        manager = std::make_unique<TerrainDataManager>(viewer, "World", 13, 14, 1000, temp.path, false);
+        testing::internal::GetCapturedStdout();
+        world = std::make_unique<DataManagerWorld>(*manager);
+        TerrainTextureRegistry::getInstance().addTerrainLayers();
+    }
+
+    // The ring cell of the viewer moved by `offset` cells.
+    VoxelBox cellBox(int size, const TerrainRing::Coordinates& offset) const
+    {
+        const TerrainRing ring(1, size, 1);
+        TerrainRing::Coordinates cell = ring.cellAt({ viewer[0], viewer[1], viewer[2] });
+        for (int i = 0; i < 3; ++i)
+            cell[i] += offset[i];
+        return ring.boxOf(cell);
+    }
+
+    std::vector<MeshVertex> triangles(CachedVoxelField& field, const VoxelBox& box, int step)
+    {
+        std::vector<MeshVertex> found;
+        Polygonizer(field, [](int m) { return TerrainTextureRegistry::getInstance().layerFor(m); })
+            .polygonize(box, step, acceptAll, found);
+        return found;
+    }
+
+    TempFolder temp;
+    double viewer[3] = { 510.0, 0.0, 0.0 };
+    std::unique_ptr<TerrainDataManager> manager;
+    std::unique_ptr<DataManagerWorld> world;
+};
+
+} // namespace
+
+TEST_F(DataManagerWorldTest, FieldsReadWhatVoxelHandlesRead)
+{
+    const VoxelBox box = cellBox(12, { 0, 0, 0 }).grown(2);
+    auto terrain = world->terrainField(box);
+    auto water = world->waterField(box);
+    int surfaceVoxels = 0;
+    for (int x = box.x0; x <= box.x1; x += 3)
+        for (int y = box.y0; y <= box.y1; ++y)
+            for (int z = box.z0; z <= box.z1; z += 2) {
+                Vox vox(*manager, x, y, z);
+                const VoxelSample read = terrain->sample(x, y, z);
+                ASSERT_EQ(read.density, vox.density());
+                ASSERT_EQ(read.material, vox.material());
+                ASSERT_EQ(water->sample(x, y, z).density, WaterVox(*manager, x, y, z).density());
+                surfaceVoxels += std::abs(read.density) < 127;
+            }
+    EXPECT_GT(surfaceVoxels, 0);
+}
+
+// Real cells of both rings at the surface: welding through the hash grid and
+// the grass spacing grid give exactly what the plain scans give, and the
+// normals are the data manager's.
+TEST_F(DataManagerWorldTest, RealCellsMeshExactlyAsThePlainScansDo)
+{
+    struct Case
+    {
+        int size;
+        int step;
+    };
+    std::size_t grass = 0;
+    for (const Case c : { Case { 12, 2 }, Case { 40, 4 } })
+        for (const TerrainRing::Coordinates offset : { TerrainRing::Coordinates { 0, 0, 0 }, { -1, 0, 0 }, { 0, 1, -1 } }) {
+            const VoxelBox box = cellBox(c.size, offset);
+            auto source = world->terrainField(box.grown(2));
+            CachedVoxelField field(*source, box.grown(2));
+            const std::vector<MeshVertex> found = triangles(field, box, c.step);
+            const Mesh mesh = MeshWelder::weld(found);
+            EXPECT_TRUE(sameMesh(mesh, referenceWeld(found))) << "cell size " << c.size;
+
+            const int grassLayer = TerrainTextureRegistry::getInstance().layerFor(1);
+            const auto points = Vegetation::points(mesh, grassLayer);
+            const auto reference = referencePoints(mesh, grassLayer);
+            ASSERT_EQ(points.size(), reference.size());
+            for (std::size_t i = 0; i < points.size(); ++i)
+                EXPECT_EQ(points[i].position, reference[i].position);
+            grass += points.size();
+
+            for (std::size_t i = 0; i < mesh.vertices.size(); i += 7) {
+                const Vector3& p = mesh.vertices[i].position;
+                EXPECT_EQ(field.surfaceNormal(p), manager->surfaceNormal(p));
+            }
+        }
+    EXPECT_GT(grass, 0u);
+}
+
+TEST_F(DataManagerWorldTest, BlocksAtTheViewerHaveGroundAndFacesPointIntoTheAir)
+{
+    const VoxelBox box = cellBox(12, { 0, 0, 0 });
+    TerrainBlock block(box, world.get(), 2);
+    EXPECT_TRUE(block.hasTriangles());
+    auto source = world->terrainField(box.grown(2));
+    CachedVoxelField field(*source, box.grown(2));
+    const Mesh mesh = MeshWelder::weld(triangles(field, box, 2));
+    EXPECT_EQ(block.builtVertexCount(), static_cast<int>(mesh.vertices.size()));
+    // Outward normals agree with the triangles' facing (stored order).
+    int agreeing = 0;
+    for (const MeshTriangle& t : mesh.triangles) {
+        const Vector3& a = mesh.vertices[t.index[0]].position;
+        const Vector3& b = mesh.vertices[t.index[1]].position;
+        const Vector3& c = mesh.vertices[t.index[2]].position;
+        agreeing += (b - a).cross(c - b).dot(field.surfaceNormal((a + b + c) / 3.0)) > 0.0;
+    }
+    EXPECT_GT(agreeing, static_cast<int>(mesh.triangles.size() * 9 / 10));
+}
