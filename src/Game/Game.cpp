@@ -9,10 +9,13 @@
 #include "Interface/Console.h"
 #include "Interface/Interface.h"
 #include "Interface/StatsManager.h"
+#include "World/DatablockAnalyzer.h"
+#include "Graphics/ShaderProgram.h"
 
 #include <GL/glew.h>
 #include <GL/glu.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -316,13 +319,16 @@ void Game::render()
         Fonts::getInstance().drawText(fpsText, 10, 10);
     }
 
+    // The basic program samples unit 0, where FTGL binds its glyphs.
+    glActiveTexture(GL_TEXTURE0);
+    basic->use();
     Console& console = Console::getInstance();
     if (console.isOpen())
         console.draw();
     glBindTexture(GL_TEXTURE_2D, 0);
     glBindTexture(GL_TEXTURE_3D, 0);
     glBindTexture(GL_TEXTURE_2D_ARRAY_EXT, 0);
-    glUseProgram(0);
+    useProgram(0);
 
     drawOverlay();
 
@@ -336,6 +342,7 @@ void Game::render()
 
 void Game::drawOverlay()
 {
+    basic->use();
     glEnable(GL_TEXTURE_2D);
     interface->draw(0.0);
     if (!interface->menuOpen && !interface->loading) {
@@ -351,7 +358,10 @@ void Game::drawOverlay()
         glEnd();
         glEnable(GL_TEXTURE_2D);
     }
+    basic->use();
     StatsManager::getInstance().draw();
+    if (!DatablockAnalyzer::getInstance())
+        std::cout << "WARNING: DatablockAnalyzer InstancePointer is NULL!\n";
 }
 
 void Game::resize(int width, int height)
@@ -359,7 +369,8 @@ void Game::resize(int width, int height)
     Camera& camera = Camera::getInstance();
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    camera.aspect = static_cast<double>(width) / height;
+    // A minimised window reports a height of 0.
+    camera.aspect = static_cast<double>(width) / std::max(height, 1);
     gluPerspective(camera.fieldOfView, camera.aspect, camera.nearPlane, camera.farPlane);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();

@@ -3,8 +3,14 @@
 #include "Game/Lights.h"
 #include "Game/ResourcePath.h"
 #include "Game/Window.h"
+#include "Graphics/BufferPool.h"
 #include "Graphics/Camera.h"
+#include "Graphics/DebugShapes.h"
+#include "Graphics/ShaderProgram.h"
+#include "Graphics/SkyDome.h"
 #include "Interface/Interface.h"
+#include "World/Planet.h"
+#include "World/TerrainDataManager.h"
 
 #include <GL/glew.h>
 #include <SFML/Audio/Music.hpp>
@@ -21,11 +27,15 @@ Scene::Scene()
     Window::getInstance().mouseMode = 0;
 }
 
-Scene::~Scene() = default;
+Scene::~Scene()
+{
+    dataManager.reset();
+}
 
 void Scene::setUp()
 {
     lights->configure();
+    createSharedPrograms();
     interface->buildMenus();
     interface->addAboutPages();
 
@@ -44,6 +54,12 @@ void Scene::setUp()
     viewerPosition[1] = eye.y;
     viewerPosition[2] = eye.z;
 
+    dataManager = std::make_unique<TerrainDataManager>(
+        viewerPosition, "Test-20DBSIZE-500m-radius-Map-3", 13, 14, 1000);
+    placeCamera();
+
+    skydome = std::make_unique<SkyDome>(15.0f, 15.0f);
+
     glFogi(GL_FOG_MODE, GL_LINEAR);
     glFogf(GL_FOG_START, 180.0f);
     glFogf(GL_FOG_END, 240.0f);
@@ -55,14 +71,29 @@ void Scene::setUp()
     glBindTexture(GL_TEXTURE_2D, 0);
 }
 
+void Scene::placeCamera()
+{
+    const Vector3 position{viewerPosition[0], viewerPosition[1], viewerPosition[2]};
+    camera->set(position, Planet::orientationForUp(Planet::getInstance()->upAt(position)));
+}
+
 void Scene::update(double dt)
 {
+    BufferPool::getInstance().service();
+    dataManager->rethrowFailure();
     if (interface->update(dt)) {
         Window::getInstance().mouseMode = 0;
         return;
     }
     Window::getInstance().mouseMode = captureMouse ? 1 : 0;
     camera->update(dt);
+
+    Planet* planet = Planet::getInstance();
+    if (planet)
+        planet->update(dt);
+    viewerPosition[0] = camera->eye.x;
+    viewerPosition[1] = camera->eye.y;
+    viewerPosition[2] = camera->eye.z;
 }
 
 void Scene::render3D()
@@ -72,4 +103,8 @@ void Scene::render3D()
     glDisable(GL_FOG);
     camera->applyView();
     lights->position();
+    skydome->render(camera->lookDirection());
+    // Reports a missing planet, which the terrain pass needs.
+    Planet::getInstance();
+    DebugShapes::getInstance().drawAll();
 }

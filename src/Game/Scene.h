@@ -8,6 +8,8 @@ class Music;
 class Camera;
 class Interface;
 class Lights;
+class SkyDome;
+class TerrainDataManager;
 
 // The objects of the running world, owned by the Game: created during start-up,
 // updated and drawn by the main loop, destroyed at shutdown. Main thread only.
@@ -23,10 +25,18 @@ public:
 
     std::unique_ptr<Camera> camera;
     std::unique_ptr<Lights> lights;
+    std::unique_ptr<SkyDome> skydome;
     // The Game's interface, which exists before the scene.
     Interface* interface;
     bool captureMouse = true;
     std::unique_ptr<sf::Music> music;
     // The viewer's position, read by the terrain data manager.
     double viewerPosition[3] = {0.0, 0.0, 0.0};
+    // Destroyed first at shutdown: it saves the world file and every
+    // modified block while the rest of the scene still exists.
+    std::unique_ptr<TerrainDataManager> dataManager;
+
+private:
+    // Puts the camera at the viewer position, upright on the planet.
+    void placeCamera();
 };
