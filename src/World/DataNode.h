@@ -3,6 +3,7 @@
 #include "World/WaterDatablock.h"
 #include "World/datablock.h"
 
+#include <atomic>
 #include <cstddef>
 #include <memory>
 
@@ -11,7 +12,10 @@
 //
 // Threads: the recency links, `index` and `saveFailed` belong to the data
 // manager and are guarded by its mutex. The blocks are used by any thread
-// that holds a NodePin on the node.
+// that holds a NodePin on the node. `pins` rises only under the mutex or
+// from a pin that exists already, and falls with release order, so the
+// manager, which reads it with acquire order under its mutex, sees every use
+// of a node it finds unpinned as finished.
 struct DataNode
 {
     std::unique_ptr<datablock> tdb;
@@ -25,9 +29,8 @@ struct DataNode
     std::size_t index = 0;
     // Its blocks could not be written; it keeps its data and is never reused.
     bool saveFailed = false;
-};
+    // NodePins that refer to the node.
+    std::atomic<int> pins { 0 };
 
-// A node held by a handle or a query. The data manager never reuses a node for
-// other coordinates while any pin on it exists, and a pin keeps the node's
-// memory alive even past the manager's end.
-using NodePin = std::shared_ptr<DataNode>;
+    bool isPinned() const { return pins.load(std::memory_order_acquire) > 0; }
+};

@@ -163,7 +163,7 @@ TerrainDataManager::~TerrainDataManager()
     while (popChangedVoxel(position)) { }
     {
         std::lock_guard<std::mutex> lock(mutex);
-        for (const NodePin& node : nodes)
+        for (const auto& node : nodes)
             saveNode(*node);
     }
     TerrainDataManager* self = this;
@@ -185,7 +185,7 @@ NodePin TerrainDataManager::getNode(int bx, int by, int bz)
     std::lock_guard<std::mutex> lock(mutex);
     if (DataNode* found = lookup(bx, by, bz)) {
         moveToHead(found);
-        return nodes[found->index];
+        return NodePin(nodes[found->index]);
     }
 
     const std::string file = folder.blockFile(bx, by, bz);
@@ -203,7 +203,7 @@ NodePin TerrainDataManager::getNode(int bx, int by, int bz)
         victim->wdb->reinit(victim->tdb.get(), bx, by, bz, file + ".w");
         hashTable[bucketIndex(bx)].push_back(victim);
         moveToHead(victim);
-        return nodes[victim->index];
+        return NodePin(nodes[victim->index]);
     }
     // Every node is held by a handle or could not be saved: grow rather than
     // wait for a handle this very thread may hold, or lose a block's data.
@@ -221,9 +221,9 @@ NodePin TerrainDataManager::findNode(int bx, int by, int bz)
     std::lock_guard<std::mutex> lock(mutex);
     DataNode* found = lookup(bx, by, bz);
     if (!found)
-        return nullptr;
+        return {};
     moveToHead(found);
-    return nodes[found->index];
+    return NodePin(nodes[found->index]);
 }
 
 int TerrainDataManager::nodeCount() const
@@ -271,7 +271,7 @@ void TerrainDataManager::moveToHead(DataNode* node)
 DataNode* TerrainDataManager::pickVictim() const
 {
     for (DataNode* node = tail; node; node = node->prev)
-        if (!node->saveFailed && !isPinned(*node))
+        if (!node->saveFailed && !node->isPinned())
             return node;
     return nullptr;
 }
@@ -285,7 +285,7 @@ NodePin TerrainDataManager::createNode(int bx, int by, int bz, const std::string
     nodes.push_back(node);
     hashTable[bucketIndex(bx)].push_back(node.get());
     moveToHead(node.get());
-    return node;
+    return NodePin(node);
 }
 
 bool TerrainDataManager::saveNode(DataNode& node)

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Graphics/Vector3.h"
-#include "World/DataNode.h"
+#include "World/NodePin.h"
 #include "World/Vox.h"
 #include "World/VoxelPosition.h"
 #include "World/WorldFolder.h"
@@ -129,7 +129,6 @@ private:
     DataNode* pickVictim() const;
     NodePin createNode(int bx, int by, int bz, const std::string& file);
     bool saveNode(DataNode& node);
-    bool isPinned(const DataNode& node) const { return nodes[node.index].use_count() > 1; }
 
     static std::atomic<TerrainDataManager*> instance;
 
@@ -146,7 +145,8 @@ private:
     DataNode* tail = nullptr;
     int count = 0;
     std::vector<std::vector<DataNode*>> hashTable;
-    std::vector<NodePin> nodes;
+    // Shared with the pins, which keep a node alive past the manager's end.
+    std::vector<std::shared_ptr<DataNode>> nodes;
     std::size_t saveCursor = 0;
     // Main thread only.
     double saveTimer = 0.0;

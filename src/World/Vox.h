@@ -1,7 +1,7 @@
 #pragma once
 
 #include "World/BaseVox.h"
-#include "World/DataNode.h"
+#include "World/NodePin.h"
 
 class TerrainDataManager;
 class Voxel;

@@ -70,7 +70,7 @@ TEST_F(TerrainDataManagerTest, LeastRecentlyUsedPairIsReused)
     EXPECT_EQ(blockFile(SKY + 2, 0, 0), c->tdb->filename());
     EXPECT_EQ(blockFile(SKY + 2, 0, 0) + ".w", c->wdb->filename());
     EXPECT_EQ(a, node(manager->findNode(SKY, 0, 0)));
-    EXPECT_EQ(nullptr, manager->findNode(SKY + 1, 0, 0));
+    EXPECT_FALSE(manager->findNode(SKY + 1, 0, 0));
     EXPECT_EQ(2, manager->nodeCount());
 }
 
@@ -281,7 +281,7 @@ TEST_F(TerrainDataManagerTest, FailedSaveOnAWorkerThreadKeepsTheBlockAndReachesT
 
     // The block keeps its data and its place; the cache grew instead.
     EXPECT_EQ(2, manager->nodeCount());
-    ASSERT_NE(nullptr, manager->findNode(SKY, 0, 0));
+    ASSERT_TRUE(manager->findNode(SKY, 0, 0));
     EXPECT_TRUE(manager->findNode(SKY, 0, 0)->tdb->modified);
     EXPECT_EQ(50, Vox(*manager, 800, 0, 0).density());
 
@@ -350,7 +350,7 @@ TEST_F(TerrainDataManagerTest, VoxelRayMeetsLoadedBlocksOnly)
     ASSERT_FALSE(hits.empty());
     EXPECT_EQ(819.0, hits.back().getPosition().x);
     EXPECT_EQ(nodes, manager->nodeCount());
-    EXPECT_EQ(nullptr, manager->findNode(SKY + 1, 0, 0));
+    EXPECT_FALSE(manager->findNode(SKY + 1, 0, 0));
 
     // Handles from the ray edit the voxels they name.
     hits.front().density(12);
