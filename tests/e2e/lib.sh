@@ -50,10 +50,22 @@ fail() {
   exit 1
 }
 
-# start_game: runs the game in the work folder and waits for its window.
+# start_game: runs the game in the work folder and waits for its window. A
+# background shell of its own waits for the game and writes its exit status:
+# the test's shell cannot wait for it from inside a command substitution.
 start_game() {
-  (cd "$WORK" && exec "$GAME_BIN" >"$WORK/stdout.txt" 2>"$WORK/stderr.txt") &
-  GAME_PID=$!
+  rm -f "$WORK/game.pid" "$WORK/exit-status"
+  (
+    cd "$WORK"
+    "$GAME_BIN" >"$WORK/stdout.txt" 2>"$WORK/stderr.txt" &
+    echo $! >"$WORK/game.pid"
+    status=0
+    wait $! || status=$?
+    echo "$status" >"$WORK/exit-status.tmp"
+    mv "$WORK/exit-status.tmp" "$WORK/exit-status"
+  ) &
+  until [ -s "$WORK/game.pid" ]; do sleep 0.05; done
+  GAME_PID="$(cat "$WORK/game.pid")"
   local waited=0
   while [ -z "$GAME_WINDOW" ]; do
     GAME_WINDOW="$(xdotool search --name '^Glebeworks$' 2>/dev/null | head -n 1 || true)"
@@ -77,6 +89,27 @@ wait_for_output() {
     sleep 0.5
     waited=$((waited + 1))
     [ "$waited" -lt $((limit * 2)) ] || fail "\"$text\" never appeared on stdout"
+  done
+}
+
+# wait_until_loaded [SECONDS]: waits until the loading screen has given way to
+# the world; keys and clicks do not reach the interface while it is up. The
+# loading screen is black along its top edge and has the white end mark of its
+# progress bar a quarter of the way across, 40% up from the bottom.
+wait_until_loaded() {
+  local limit="${1:-120}" waited=0 probe="$WORK/loading-probe.png" size w h
+  size="$(window_size)"
+  w="${size%x*}"
+  h="${size#*x}"
+  while true; do
+    import -window root "$probe"
+    local top mark
+    top="$(convert "$probe" -format "%[fx:int(255*(p{$((w / 2)),1}.r+p{$((w / 2)),1}.g+p{$((w / 2)),1}.b))]" info:)"
+    mark="$(convert "$probe" -format "%[fx:int(255*p{$((w / 4)),$((h - (4 * h) / 10 + 2))}.g)]" info:)"
+    [ "$top" -lt 30 ] && [ "$mark" -gt 200 ] || break
+    sleep 0.5
+    waited=$((waited + 1))
+    [ "$waited" -lt $((limit * 2)) ] || fail "still loading after $limit s"
   done
 }
 
@@ -134,15 +167,12 @@ pixels_differing() {
 # wait_for_exit [SECONDS]: waits for the game to end and prints its status.
 wait_for_exit() {
   local limit="${1:-20}" waited=0
-  while kill -0 "$GAME_PID" 2>/dev/null; do
+  until [ -s "$WORK/exit-status" ]; do
     sleep 0.5
     waited=$((waited + 1))
     [ "$waited" -lt $((limit * 2)) ] || fail "the game did not end within $limit s"
   done
-  local status=0
-  wait "$GAME_PID" || status=$?
-  GAME_PID=""
-  echo "$status"
+  cat "$WORK/exit-status"
 }
 
 # window_size: the game window's client size as WIDTHxHEIGHT.
