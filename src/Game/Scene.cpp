@@ -9,6 +9,8 @@
 #include "Graphics/ShaderProgram.h"
 #include "Graphics/SkyDome.h"
 #include "Interface/Interface.h"
+#include "Terrain/DataManagerWorld.h"
+#include "Terrain/Terrain.h"
 #include "World/Planet.h"
 #include "World/TerrainDataManager.h"
 
@@ -29,6 +31,8 @@ Scene::Scene()
 
 Scene::~Scene()
 {
+    terrain.reset();
+    terrainWorld.reset();
     dataManager.reset();
 }
 
@@ -58,6 +62,12 @@ void Scene::setUp()
         viewerPosition, "Test-20DBSIZE-500m-radius-Map-3", 13, 14, 1000);
     placeCamera();
 
+    terrainWorld = std::make_unique<DataManagerWorld>(*dataManager);
+    terrain = std::make_unique<Terrain>(
+        *terrainWorld, Vector3(viewerPosition[0], viewerPosition[1], viewerPosition[2]));
+    terrain->launch();
+    interface->loading = true;
+
     skydome = std::make_unique<SkyDome>(15.0f, 15.0f);
 
     glFogi(GL_FOG_MODE, GL_LINEAR);
@@ -81,12 +91,16 @@ void Scene::update(double dt)
 {
     BufferPool::getInstance().service();
     dataManager->rethrowFailure();
+    terrain->rethrowFailure();
+    if (terrain->passDone())
+        interface->loading = false;
     if (interface->update(dt)) {
         Window::getInstance().mouseMode = 0;
         return;
     }
     Window::getInstance().mouseMode = captureMouse ? 1 : 0;
     camera->update(dt);
+    terrain->update(dt);
 
     Planet* planet = Planet::getInstance();
     if (planet)
@@ -94,6 +108,7 @@ void Scene::update(double dt)
     viewerPosition[0] = camera->eye.x;
     viewerPosition[1] = camera->eye.y;
     viewerPosition[2] = camera->eye.z;
+    terrain->setViewerPosition(camera->eye);
 }
 
 void Scene::render3D()

@@ -6,9 +6,11 @@ namespace sf {
 class Music;
 }
 class Camera;
+class DataManagerWorld;
 class Interface;
 class Lights;
 class SkyDome;
+class Terrain;
 class TerrainDataManager;
 
 // The objects of the running world, owned by the Game: created during start-up,
@@ -32,9 +34,15 @@ public:
     std::unique_ptr<sf::Music> music;
     // The viewer's position, read by the terrain data manager.
     double viewerPosition[3] = {0.0, 0.0, 0.0};
-    // Destroyed first at shutdown: it saves the world file and every
-    // modified block while the rest of the scene still exists.
+    // Destroyed first at shutdown, once the terrain that reads it has
+    // stopped: it saves the world file and every modified block while the
+    // rest of the scene still exists.
     std::unique_ptr<TerrainDataManager> dataManager;
+    // The meshed world around the viewer and its update thread, reading the
+    // data manager through terrainWorld; stopped and freed before the data
+    // manager goes.
+    std::unique_ptr<DataManagerWorld> terrainWorld;
+    std::unique_ptr<Terrain> terrain;
 
 private:
     // Puts the camera at the viewer position, upright on the planet.
