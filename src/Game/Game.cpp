@@ -9,6 +9,8 @@
 #include "Interface/Console.h"
 #include "Interface/Interface.h"
 #include "Interface/StatsManager.h"
+#include "Terrain/Terrain.h"
+#include "Terrain/TerrainBlock.h"
 #include "World/DatablockAnalyzer.h"
 #include "Graphics/ShaderProgram.h"
 
@@ -232,6 +234,9 @@ void Game::keyPressed(const sf::Event::KeyEvent& key)
         } else if (key.code == sf::Keyboard::PageDown) {
             Lights* lights = Lights::getInstance();
             lights->setLight0(!lights->light0On);
+        } else if (key.code == sf::Keyboard::F4) {
+            const TerrainBlock* first = scene->terrain->firstTerrainBlock();
+            scene->terrain->setWireframe(first ? !first->wireframe : true);
         }
     }
     if (key.code == sf::Keyboard::F12)
@@ -344,7 +349,7 @@ void Game::drawOverlay()
 {
     basic->use();
     glEnable(GL_TEXTURE_2D);
-    interface->draw(0.0);
+    interface->draw(scene->terrain->progress());
     if (!interface->menuOpen && !interface->loading) {
         const Window& win = Window::getInstance();
         const int cx = win.width / 2;
