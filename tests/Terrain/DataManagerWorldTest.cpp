@@ -4,6 +4,7 @@
 #include "Graphics/TerrainTextureRegistry.h"
 #include "Terrain/CachedVoxelField.h"
 #include "Terrain/DataManagerWorld.h"
+#include "Terrain/Terrain.h"
 #include "Terrain/TerrainBlock.h"
 #include "Terrain/TerrainRing.h"
 #include "Terrain/WaterBlock.h"
@@ -12,6 +13,10 @@
 #include "World/WaterVox.h"
 
 #include <gtest/gtest.h>
+
+#include <chrono>
+#include <set>
+#include <thread>
 
 namespace {
 
@@ -128,4 +133,62 @@ TEST_F(DataManagerWorldTest, BlocksAtTheViewerHaveGroundAndFacesPointIntoTheAir)
         agreeing += (b - a).cross(c - b).dot(field.surfaceNormal((a + b + c) / 3.0)) > 0.0;
     }
     EXPECT_GT(agreeing, static_cast<int>(mesh.triangles.size() * 9 / 10));
+}
+
+// The update thread follows a viewer who digs as he goes while the water
+// thread refills the holes and the main thread remeshes the edits: the rings
+// end complete and consistent. (Run under ThreadSanitizer for data races.)
+TEST_F(DataManagerWorldTest, TheUpdateThreadFollowsADiggingViewer)
+{
+    manager.reset();
+    world.reset();
+    testing::internal::CaptureStdout();
+    manager = std::make_unique<TerrainDataManager>(viewer, "World", 13, 14, 1000, temp.path, true);
+    testing::internal::GetCapturedStdout();
+    world = std::make_unique<DataManagerWorld>(*manager);
+    const Vector3 start { viewer[0], viewer[1], viewer[2] };
+    Terrain terrain(*world, start);
+    terrain.launch();
+    for (int i = 0; i < 60000 && !terrain.isBuilt(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ASSERT_TRUE(terrain.isBuilt());
+
+    Vector3 at = start;
+    for (int frame = 0; frame < 120; ++frame) {
+        // Along the surface, into a new fine cell every 24 frames or so.
+        at = at + Vector3(0.0, 0.5, 0.1);
+        terrain.setViewerPosition(at);
+        const int x = static_cast<int>(at.x), y = static_cast<int>(at.y), z = static_cast<int>(at.z);
+        for (int dx = -1; dx <= 1; ++dx)
+            Vox(*manager, x + dx, y, z).density(-127);
+        terrain.remeshEdits();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    // Caught up: every fine cell placed in the window around the viewer, every edit remeshed.
+    const TerrainRing fine(2, 12, 5);
+    const auto centre = fine.cellAt(at);
+    auto caughtUp = [&] {
+        std::lock_guard<std::mutex> guard(terrain.lock());
+        for (const auto& cell : terrain.cells())
+            if (cell->moving || (cell->fine && !fine.inWindow(centre, { cell->ringX, cell->ringY, cell->ringZ })))
+                return false;
+        return true;
+    };
+    for (int i = 0; i < 6000 && !(caughtUp() && terrain.terrainQueueLength() == 0); ++i) {
+        terrain.remeshEdits();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    terrain.stop();
+    terrain.rethrowFailure();
+    EXPECT_TRUE(caughtUp());
+    EXPECT_EQ(terrain.terrainQueueLength(), 0u);
+
+    std::lock_guard<std::mutex> guard(terrain.lock());
+    std::set<TerrainRing::Coordinates> fineCells;
+    for (const auto& cell : terrain.cells())
+        if (cell->fine)
+            fineCells.insert({ cell->ringX, cell->ringY, cell->ringZ });
+    EXPECT_EQ(fineCells.size(), 125u);
+    const std::set<GridCell*> visible(terrain.fineVisible().begin(), terrain.fineVisible().end());
+    EXPECT_EQ(visible.size(), terrain.fineVisible().size());
 }
