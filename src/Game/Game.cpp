@@ -9,6 +9,7 @@
 #include "Interface/Console.h"
 #include "Interface/Interface.h"
 #include "Interface/StatsManager.h"
+#include "Player/Player.h"
 #include "Terrain/Terrain.h"
 #include "Terrain/TerrainBlock.h"
 #include "World/DatablockAnalyzer.h"
@@ -195,6 +196,14 @@ void Game::processEvents()
         case sf::Event::KeyPressed:
             keyPressed(event.key);
             break;
+        case sf::Event::KeyReleased:
+            if (!interface->loading)
+                scene->player->onKeyReleased(event.key.code);
+            break;
+        case sf::Event::MouseWheelMoved:
+            if (!interface->loading && !interface->menuOpen)
+                scene->player->onWheel(event.mouseWheel.delta);
+            break;
         case sf::Event::MouseButtonPressed:
             leftHeld = event.mouseButton.button == sf::Mouse::Left;
             rightHeld = event.mouseButton.button == sf::Mouse::Right;
@@ -226,6 +235,7 @@ void Game::keyPressed(const sf::Event::KeyEvent& key)
 {
     if (!Console::getInstance().keyPressed(key.code, key.shift) && !interface->loading
         && !interface->keyPressed(key.code, key.shift)) {
+        scene->player->onKeyPressed(key.code);
         if (key.code == sf::Keyboard::F) {
             scene->captureMouse = !scene->captureMouse;
         } else if (key.code == sf::Keyboard::PageUp) {
@@ -245,22 +255,24 @@ void Game::keyPressed(const sf::Event::KeyEvent& key)
 
 void Game::mouseButton(sf::Mouse::Button button, int x, int y, bool pressed)
 {
-    if (!interface->loading)
-        interface->mouseButton(button, x, y, pressed);
+    if (!interface->loading && !interface->mouseButton(button, x, y, pressed))
+        scene->player->onMouseButton(button, pressed);
 }
 
 void Game::freeMotion(int x, int y)
 {
-    if (!interface->loading)
-        interface->mouseMoved(x, Window::getInstance().height - y);
+    const Window& win = Window::getInstance();
+    if (!interface->loading && !interface->mouseMoved(x, win.height - y) && win.mouseMode == 1)
+        scene->player->onMouseMotion(x, win.height - y, x - lastMouseX, lastMouseY - y);
     lastMouseX = x;
     lastMouseY = y;
 }
 
 void Game::dragMotion(int x, int y)
 {
-    if (!interface->loading)
-        interface->mouseDragged(x, Window::getInstance().height - y);
+    const Window& win = Window::getInstance();
+    if (!interface->loading && !interface->mouseDragged(x, win.height - y) && win.mouseMode == 1)
+        scene->player->onMouseMotion(x - lastDragX, lastDragY - y);
     lastDragX = x;
     lastDragY = y;
 }

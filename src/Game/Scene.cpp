@@ -9,6 +9,7 @@
 #include "Graphics/ShaderProgram.h"
 #include "Graphics/SkyDome.h"
 #include "Interface/Interface.h"
+#include "Player/Player.h"
 #include "Terrain/DataManagerWorld.h"
 #include "Terrain/Terrain.h"
 #include "World/Planet.h"
@@ -61,6 +62,8 @@ void Scene::setUp()
     dataManager = std::make_unique<TerrainDataManager>(
         viewerPosition, "Test-20DBSIZE-500m-radius-Map-3", 13, 14, 1000);
     placeCamera();
+    player = std::make_unique<Player>();
+    followPlayer();
 
     terrainWorld = std::make_unique<DataManagerWorld>(*dataManager);
     terrain = std::make_unique<Terrain>(
@@ -101,14 +104,21 @@ void Scene::update(double dt)
     Window::getInstance().mouseMode = captureMouse ? 1 : 0;
     camera->update(dt);
     terrain->update(dt);
+    player->update(dt);
 
     Planet* planet = Planet::getInstance();
     if (planet)
         planet->update(dt);
-    viewerPosition[0] = camera->eye.x;
-    viewerPosition[1] = camera->eye.y;
-    viewerPosition[2] = camera->eye.z;
-    terrain->setViewerPosition(camera->eye);
+    followPlayer();
+    terrain->setViewerPosition(player->getPosition());
+}
+
+void Scene::followPlayer()
+{
+    const Vector3& feet = player->getPosition();
+    viewerPosition[0] = feet.x;
+    viewerPosition[1] = feet.y;
+    viewerPosition[2] = feet.z;
 }
 
 void Scene::render3D()
@@ -121,5 +131,6 @@ void Scene::render3D()
     skydome->render(camera->lookDirection());
     // Reports a missing planet, which the terrain pass needs.
     Planet::getInstance();
+    player->drawTools();
     DebugShapes::getInstance().drawAll();
 }

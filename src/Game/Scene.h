@@ -9,6 +9,7 @@ class Camera;
 class DataManagerWorld;
 class Interface;
 class Lights;
+class Player;
 class SkyDome;
 class Terrain;
 class TerrainDataManager;
@@ -43,8 +44,12 @@ public:
     // manager goes.
     std::unique_ptr<DataManagerWorld> terrainWorld;
     std::unique_ptr<Terrain> terrain;
+    // The user's body and tools; the camera follows it.
+    std::unique_ptr<Player> player;
 
 private:
     // Puts the camera at the viewer position, upright on the planet.
     void placeCamera();
+    // The viewer position the data manager and the terrain follow: the player's.
+    void followPlayer();
 };
