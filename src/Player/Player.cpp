@@ -1,5 +1,6 @@
 #include "Player/Player.h"
 
+#include "Game/Window.h"
 #include "Graphics/Camera.h"
 #include "Graphics/Rotation.h"
 #include "Interface/Button.h"
@@ -177,6 +178,9 @@ void Player::onWheel(int delta)
     currentTool = static_cast<unsigned int>(next);
     tools[currentTool]->setActive(held);
     toolDisplay->setText("Left Hand Tool:" + tools[currentTool]->name());
+    // The text changed width: its neighbours on the top row move aside.
+    if (Interface* ui = Interface::getInstance())
+        ui->resize(Window::getInstance().width, Window::getInstance().height);
 }
 
 void Player::onKeyPressed(sf::Keyboard::Key key)

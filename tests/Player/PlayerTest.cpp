@@ -289,6 +289,9 @@ TEST_F(PlayerTest, WheelWrapsAtBothEndsAndHandsTheHeldButtonOn)
     };
     EXPECT_EQ(wheel(-1), 5u);
     EXPECT_EQ(text("PLAYER_TOOL_DISPLAY"), "Left Hand Tool:Sphere dig tool");
+    // The longer text pushes its neighbour on the top row aside.
+    EXPECT_LT(ui->findComponent("PLAYER_TOOL_DISPLAY")->getRight(),
+        ui->findComponent("PLAYER_HINT")->getPosition().first);
     EXPECT_EQ(wheel(1), 0u);
     EXPECT_EQ(wheel(1), 1u);
     // Several notches in one event.
