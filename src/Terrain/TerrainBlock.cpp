@@ -96,13 +96,14 @@ void TerrainBlock::upload()
 
 void TerrainBlock::draw(GLuint)
 {
-    if (vertexArrayObject == 0 || drawnTriangleCount == 0)
-        return;
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glBindVertexArray(vertexArrayObject);
-    glDrawElements(GL_TRIANGLES, 3 * drawnTriangleCount, GL_UNSIGNED_SHORT, nullptr);
-    glBindVertexArray(0);
+    if (vertexArrayObject != 0 && drawnTriangleCount != 0) {
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        glBindVertexArray(vertexArrayObject);
+        glDrawElements(GL_TRIANGLES, 3 * drawnTriangleCount, GL_UNSIGNED_SHORT, nullptr);
+        glBindVertexArray(0);
+    }
+    // The render pass switches to lines before a wireframe block, also an empty one.
     if (wireframe)
         glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
 }

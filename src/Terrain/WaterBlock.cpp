@@ -100,8 +100,15 @@ float WaterBlock::elapsedTime()
 
 void WaterBlock::draw(GLuint program)
 {
-    if (drawnTriangleCount == 0)
-        return;
+    if (drawnTriangleCount != 0)
+        drawSurface(program);
+    // The render pass switches to lines before a wireframe block, also an empty one.
+    if (wireframe)
+        glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+}
+
+void WaterBlock::drawSurface(GLuint program)
+{
     const Camera& camera = Camera::getInstance();
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
@@ -131,6 +138,4 @@ void WaterBlock::draw(GLuint program)
     glDisableVertexAttribArray(0);
     glDisableVertexAttribArray(1);
     glDisableVertexAttribArray(5);
-    if (wireframe)
-        glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
 }

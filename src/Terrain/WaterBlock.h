@@ -49,6 +49,8 @@ protected:
     void animate(double dt) override;
 
 private:
+    void drawSurface(GLuint program);
+
     // Null when no planet existed at construction; the block then holds no water.
     const Planet* planet;
 

@@ -117,6 +117,12 @@ TEST(VisualBlockGLTest, TerrainBlocksUploadOnUpdateAndDrawTheirLastUpload)
     lookDownOnTheCell(6.5);
     block.draw(shader.program);
     EXPECT_EQ(greenPixels(target), 0);
+    // Also an empty block drawn as wireframe leaves the fill mode set.
+    block.wireframe = true;
+    glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+    block.draw(shader.program);
+    glGetIntegerv(GL_POLYGON_MODE, modes);
+    EXPECT_EQ(modes[0], GL_FILL);
     useProgram(0);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
@@ -163,8 +169,13 @@ TEST(VisualBlockGLTest, WaterBlocksDrawTheirSurfaceAndDryOnesNothing)
     water.update(0.0);
     EXPECT_EQ(water.drawnTriangleCount, 0);
     lookDownOnTheCell(496.5);
+    water.wireframe = true;
+    glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
     water.draw(shader.program);
     EXPECT_EQ(greenPixels(target), 0);
+    GLint modes[2];
+    glGetIntegerv(GL_POLYGON_MODE, modes);
+    EXPECT_EQ(modes[0], GL_FILL);
     useProgram(0);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
