@@ -12,6 +12,11 @@
 #include <iostream>
 #include <memory>
 
+// Figures on the two-core build machine, shared with other builds (load
+// about 5), RelWithDebInfo: one fine cell about 11 000 cells per second
+// (0.08 ms of CPU), one coarse cell about 4 400 per second (0.23 ms); the
+// initial build of both rings on a new world 0.9 to 1.0 s (0.65 s of CPU).
+
 namespace {
 
 // A new world (seeds 13 and 14) in a temporary folder, removed afterwards,
@@ -81,7 +86,8 @@ void initialBuild(benchmark::State& state)
         Terrain terrain(*world.world, world.viewerPosition());
         const auto start = std::chrono::steady_clock::now();
         terrain.runPass();
-        state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        state.SetIterationTime(
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
         state.counters["visible fine"] = static_cast<double>(terrain.fineVisible().size());
         state.counters["visible coarse"] = static_cast<double>(terrain.coarseVisible().size());
     }

@@ -29,8 +29,8 @@ public:
 
     VoxelSample sample(int x, int y, int z) override
     {
-        DataNode& node = nodeAt(datablock::blockCoordinate(x), datablock::blockCoordinate(y),
-            datablock::blockCoordinate(z));
+        DataNode& node = nodeAt(
+            datablock::blockCoordinate(x), datablock::blockCoordinate(y), datablock::blockCoordinate(z));
         if (water)
             return { node.wdb->getWater(x, y, z), 0 };
         const Voxel* voxel = node.tdb->getVoxel(x, y, z);

@@ -13,7 +13,8 @@ void GridCell::setRingCoordinates(int a, int b, int c)
     ringX = a;
     ringY = b;
     ringZ = c;
-    for (VisualBlock* block : { static_cast<VisualBlock*>(terrain.get()), static_cast<VisualBlock*>(water.get()) }) {
+    for (VisualBlock* block :
+        { static_cast<VisualBlock*>(terrain.get()), static_cast<VisualBlock*>(water.get()) }) {
         block->cellX = a;
         block->cellY = b;
         block->cellZ = c;

@@ -87,7 +87,8 @@ std::uint32_t MeshWelder::addVertex(const MeshVertex& vertex)
         for (long long cy = y0; cy <= y1; ++cy)
             for (long long cz = z0; cz <= z1; ++cz) {
                 const Slot* slot = find(cx, cy, cz);
-                for (std::int32_t i = slot ? slot->first : -1; i >= 0 && (found < 0 || i < found); i = next[i])
+                for (std::int32_t i = slot ? slot->first : -1; i >= 0 && (found < 0 || i < found);
+                     i = next[i])
                     if (mesh.vertices[i].weldsWith(vertex)) {
                         found = i;
                         break;

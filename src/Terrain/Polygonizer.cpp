@@ -56,7 +56,8 @@ bool Polygonizer::polygonize(
                 const int y = box.y0 + j * step;
                 const int z = box.z0 + k * step;
                 const VoxelSample voxel = field.sample(x, y, z);
-                samples[(static_cast<std::size_t>(i) * ny + j) * nz + k] = { x, y, z, voxel.density, voxel.material };
+                samples[(static_cast<std::size_t>(i) * ny + j) * nz + k]
+                    = { x, y, z, voxel.density, voxel.material };
                 if (voxel.density >= 0)
                     allNegative = false;
                 else

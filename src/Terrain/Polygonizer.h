@@ -28,7 +28,8 @@ public:
     // Appends every triangle the filter accepts to `triangles`. Returns false,
     // adding nothing, when the box holds no surface (all samples negative, or
     // none). Steps below 1 count as 1.
-    bool polygonize(const VoxelBox& box, int step, const TriangleFilter& accept, std::vector<MeshVertex>& triangles);
+    bool polygonize(
+        const VoxelBox& box, int step, const TriangleFilter& accept, std::vector<MeshVertex>& triangles);
 
 private:
     struct Corner

@@ -74,7 +74,8 @@ void TerrainBlock::upload()
         sendArray(GL_ARRAY_BUFFER, vertexBuffer, vertexArray, drawnVertexCount);
         const GLsizei stride = sizeof(MeshVertex);
         glEnableVertexAttribArray(0);
-        glVertexAttribPointer(0, 3, GL_DOUBLE, GL_FALSE, stride, bufferOffset(offsetof(MeshVertex, position)));
+        glVertexAttribPointer(
+            0, 3, GL_DOUBLE, GL_FALSE, stride, bufferOffset(offsetof(MeshVertex, position)));
         glEnableVertexAttribArray(1);
         glVertexAttribPointer(1, 3, GL_DOUBLE, GL_FALSE, stride, bufferOffset(offsetof(MeshVertex, normal)));
         glEnableVertexAttribArray(3);
@@ -119,9 +120,11 @@ void TerrainBlock::drawVegetation()
     glBindBuffer(GL_ARRAY_BUFFER, vegetationBuffer.name);
     const GLsizei stride = sizeof(VegetationVertex);
     glEnableVertexAttribArray(0);
-    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride, bufferOffset(offsetof(VegetationVertex, position)));
+    glVertexAttribPointer(
+        0, 3, GL_FLOAT, GL_FALSE, stride, bufferOffset(offsetof(VegetationVertex, position)));
     glEnableVertexAttribArray(2);
-    glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, stride, bufferOffset(offsetof(VegetationVertex, texCoord)));
+    glVertexAttribPointer(
+        2, 2, GL_FLOAT, GL_FALSE, stride, bufferOffset(offsetof(VegetationVertex, texCoord)));
     glEnableVertexAttribArray(1);
     glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, stride, bufferOffset(offsetof(VegetationVertex, normal)));
     glDrawArrays(GL_QUADS, 0, vegetationBuffer.count);

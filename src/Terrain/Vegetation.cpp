@@ -106,8 +106,8 @@ std::vector<VegetationVertex> Vegetation::quads(const std::vector<VegetationPoin
             static_cast<float>(point.normal.z) };
         Orientation orientation = Planet::orientationForUp({ n[0], n[1], n[2] });
         orientation.rotateAboutUp(p[0] * p[1] * p[2]);
-        const float side[3] = { static_cast<float>(orientation.right.x), static_cast<float>(orientation.right.y),
-            static_cast<float>(orientation.right.z) };
+        const float side[3] = { static_cast<float>(orientation.right.x),
+            static_cast<float>(orientation.right.y), static_cast<float>(orientation.right.z) };
         auto corner = [&](float up, float across, float u, float v) {
             VegetationVertex vertex;
             for (int i = 0; i < 3; ++i) {

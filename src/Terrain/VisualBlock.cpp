@@ -89,13 +89,17 @@ void VisualBlock::buildLocked()
         Polygonizer polygonizer(
             field, [](int material) { return TerrainTextureRegistry::getInstance().layerFor(material); });
         std::vector<MeshVertex> triangles;
-        surface = polygonizer.polygonize(range, sampleStep,
-            [this](const MeshVertex& a, const MeshVertex& b, const MeshVertex& c) { return acceptTriangle(a, b, c); },
+        surface = polygonizer.polygonize(
+            range, sampleStep,
+            [this](const MeshVertex& a, const MeshVertex& b, const MeshVertex& c) {
+                return acceptTriangle(a, b, c);
+            },
             triangles);
         mesh = MeshWelder::weld(triangles);
         if (const std::size_t dropped = mesh.keepVertices(MAX_VERTICES)) {
-            std::cout << "Mesh of the block at (" << range.x0 << ", " << range.y0 << ", " << range.z0 << ") needs more than "
-                      << MAX_VERTICES << " vertices; " << dropped << " triangles left out\n";
+            std::cout << "Mesh of the block at (" << range.x0 << ", " << range.y0 << ", " << range.z0
+                      << ") needs more than " << MAX_VERTICES << " vertices; " << dropped
+                      << " triangles left out\n";
         }
         // Also without a surface: whatever the block derived from its last
         // mesh (its grass) must go with it.
@@ -129,7 +133,7 @@ bool VisualBlock::acceptTriangle(const MeshVertex&, const MeshVertex&, const Mes
     return true;
 }
 
-void VisualBlock::animate(double) {}
+void VisualBlock::animate(double) { }
 
 VoxelBox VisualBlock::box() const
 {

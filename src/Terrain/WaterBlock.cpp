@@ -63,7 +63,8 @@ void WaterBlock::buildArrays(Mesh& mesh)
     vertexArray.clear();
     vertexArray.reserve(mesh.vertices.size());
     for (const MeshVertex& vertex : mesh.vertices)
-        vertexArray.push_back({ vertex.position, vertex.normal, Planet::orientationForUp(vertex.normal).forward });
+        vertexArray.push_back(
+            { vertex.position, vertex.normal, Planet::orientationForUp(vertex.normal).forward });
     indexArray.clear();
     indexArray.reserve(mesh.triangles.size() * 3);
     for (const MeshTriangle& triangle : mesh.triangles)

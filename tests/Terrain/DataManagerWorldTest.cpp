@@ -1,20 +1,19 @@
-#include "../World/TempFolder.h"
-#include "TestFields.h"
+#include "Terrain/DataManagerWorld.h"
 
+#include "../World/TempFolder.h"
 #include "Graphics/TerrainTextureRegistry.h"
 #include "Terrain/CachedVoxelField.h"
-#include "Terrain/DataManagerWorld.h"
 #include "Terrain/Terrain.h"
 #include "Terrain/TerrainBlock.h"
 #include "Terrain/TerrainRing.h"
 #include "Terrain/WaterBlock.h"
+#include "TestFields.h"
 #include "World/TerrainDataManager.h"
 #include "World/Vox.h"
 #include "World/WaterVox.h"
 
-#include <gtest/gtest.h>
-
 #include <chrono>
+#include <gtest/gtest.h>
 #include <set>
 #include <thread>
 
@@ -47,8 +46,9 @@ protected:
     std::vector<MeshVertex> triangles(CachedVoxelField& field, const VoxelBox& box, int step)
     {
         std::vector<MeshVertex> found;
-        Polygonizer(field, [](int m) { return TerrainTextureRegistry::getInstance().layerFor(m); })
-            .polygonize(box, step, acceptAll, found);
+        Polygonizer(field, [](int m) {
+            return TerrainTextureRegistry::getInstance().layerFor(m);
+        }).polygonize(box, step, acceptAll, found);
         return found;
     }
 
@@ -91,7 +91,8 @@ TEST_F(DataManagerWorldTest, RealCellsMeshExactlyAsThePlainScansDo)
     };
     std::size_t grass = 0;
     for (const Case c : { Case { 12, 2 }, Case { 40, 4 } })
-        for (const TerrainRing::Coordinates offset : { TerrainRing::Coordinates { 0, 0, 0 }, { -1, 0, 0 }, { 0, 1, -1 } }) {
+        for (const TerrainRing::Coordinates offset :
+            { TerrainRing::Coordinates { 0, 0, 0 }, { -1, 0, 0 }, { 0, 1, -1 } }) {
             const VoxelBox box = cellBox(c.size, offset);
             auto source = world->terrainField(box.grown(2));
             CachedVoxelField field(*source, box.grown(2));
@@ -170,7 +171,8 @@ TEST_F(DataManagerWorldTest, TheUpdateThreadFollowsADiggingViewer)
     auto caughtUp = [&] {
         std::lock_guard<std::mutex> guard(terrain.lock());
         for (const auto& cell : terrain.cells())
-            if (cell->moving || (cell->fine && !fine.inWindow(centre, { cell->ringX, cell->ringY, cell->ringZ })))
+            if (cell->moving
+                || (cell->fine && !fine.inWindow(centre, { cell->ringX, cell->ringY, cell->ringZ })))
                 return false;
         return true;
     };

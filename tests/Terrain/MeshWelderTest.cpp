@@ -69,7 +69,8 @@ TEST(MeshWelderTest, GivesExactlyTheMeshOfThePlainScan)
             FunctionField field(randomField(seed));
             std::vector<MeshVertex> triangles;
             const int size = 8 * step;
-            Polygonizer(field, identityLayers()).polygonize({ -5, size - 5, 0, size, 5, size + 5 }, step, acceptAll, triangles);
+            Polygonizer(field, identityLayers())
+                .polygonize({ -5, size - 5, 0, size, 5, size + 5 }, step, acceptAll, triangles);
             ASSERT_FALSE(triangles.empty());
             EXPECT_TRUE(sameMesh(MeshWelder::weld(triangles), referenceWeld(triangles)))
                 << "seed " << seed << " step " << step;

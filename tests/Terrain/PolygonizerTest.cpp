@@ -1,8 +1,7 @@
 #include "TestFields.h"
 
-#include <gtest/gtest.h>
-
 #include <array>
+#include <gtest/gtest.h>
 #include <map>
 #include <set>
 #include <tuple>
@@ -23,7 +22,8 @@ FunctionField::Function cellField(std::array<int, 8> densities, std::array<int, 
     };
 }
 
-std::vector<MeshVertex> polygonize(FunctionField::Function function, const VoxelBox& box, int step, bool* surface = nullptr)
+std::vector<MeshVertex> polygonize(
+    FunctionField::Function function, const VoxelBox& box, int step, bool* surface = nullptr)
 {
     FunctionField field(std::move(function));
     std::vector<MeshVertex> triangles;
@@ -47,8 +47,11 @@ TEST(PolygonizerTest, BoxesWithoutSurfaceGiveNothing)
 {
     for (int density : { AIR, -1, 0, 1, SOLID }) {
         bool surface = true;
-        auto triangles = polygonize([=](int, int, int) { return VoxelSample { density, 1 }; }, { 0, 8, 0, 8, 0, 8 },
-            2, &surface);
+        auto triangles = polygonize(
+            [=](int, int, int) {
+                return VoxelSample { density, 1 };
+            },
+            { 0, 8, 0, 8, 0, 8 }, 2, &surface);
         EXPECT_FALSE(surface) << density;
         EXPECT_TRUE(triangles.empty()) << density;
     }
@@ -127,7 +130,9 @@ TEST(PolygonizerTest, CoarseStepsPlaceVerticesOnTheOneVoxelEdge)
     };
     for (const Case& c : cases) {
         auto function = [&](int, int y, int) {
-            return VoxelSample { c.column[static_cast<std::size_t>(std::clamp(y, 0, int(c.column.size()) - 1))], 1 };
+            return VoxelSample {
+                c.column[static_cast<std::size_t>(std::clamp(y, 0, int(c.column.size()) - 1))], 1
+            };
         };
         const auto triangles = polygonize(function, { 0, c.step, 0, c.step, 0, c.step }, c.step);
         ASSERT_FALSE(triangles.empty());
@@ -191,7 +196,8 @@ TEST(PolygonizerTest, RejectedTrianglesAddNothingAndTheFilterSeesDrawingOrder)
     std::vector<MeshVertex> kept;
     std::size_t seen = 0;
     Polygonizer(field, identityLayers())
-        .polygonize({ 0, 6, 0, 6, 0, 6 }, 1,
+        .polygonize(
+            { 0, 6, 0, 6, 0, 6 }, 1,
             [&](const MeshVertex& a, const MeshVertex& b, const MeshVertex& c) {
                 // The filter gets table vertices 2, 1, 0.
                 EXPECT_EQ(a.position, all[seen + 2].position);
@@ -230,7 +236,8 @@ TEST(PolygonizerTest, RandomFieldsGiveWatertightMeshesInsideTheBox)
             auto onBorder = [&](const Point& a, const Point& b) {
                 auto [ax, ay, az] = a;
                 auto [bx, by, bz] = b;
-                return (ax == bx && (ax == box.x0 || ax == box.x1)) || (ay == by && (ay == box.y0 || ay == box.y1))
+                return (ax == bx && (ax == box.x0 || ax == box.x1))
+                    || (ay == by && (ay == box.y0 || ay == box.y1))
                     || (az == bz && (az == box.z0 || az == box.z1));
             };
             for (const auto& [edge, count] : directed) {
@@ -238,7 +245,8 @@ TEST(PolygonizerTest, RandomFieldsGiveWatertightMeshesInsideTheBox)
                     continue;
                 EXPECT_EQ(count, 1) << "seed " << seed << " step " << step;
                 const auto reverse = directed.find({ edge.second, edge.first });
-                EXPECT_TRUE(reverse != directed.end() && reverse->second == 1) << "seed " << seed << " step " << step;
+                EXPECT_TRUE(reverse != directed.end() && reverse->second == 1)
+                    << "seed " << seed << " step " << step;
             }
         }
 }

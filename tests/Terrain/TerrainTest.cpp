@@ -1,12 +1,11 @@
-#include "TestFields.h"
+#include "Terrain/Terrain.h"
 
 #include "Graphics/Camera.h"
-#include "Terrain/Terrain.h"
+#include "TestFields.h"
 #include "World/Planet.h"
 
-#include <gtest/gtest.h>
-
 #include <chrono>
+#include <gtest/gtest.h>
 #include <map>
 #include <set>
 #include <thread>
@@ -82,7 +81,8 @@ TEST_F(TerrainTest, RingCellsAndBoxes)
         int lastShell = 0;
         for (const auto& slot : sized.refillOrder()) {
             seen.insert(slot.offset);
-            const int shell = std::max({ std::abs(slot.offset[0]), std::abs(slot.offset[1]), std::abs(slot.offset[2]) });
+            const int shell
+                = std::max({ std::abs(slot.offset[0]), std::abs(slot.offset[1]), std::abs(slot.offset[2]) });
             EXPECT_GE(shell, lastShell);
             lastShell = shell;
         }
@@ -146,8 +146,8 @@ TEST_F(TerrainTest, CellsFollowLongJumpsAndShowOnlyWhenMeshed)
 {
     Terrain terrain(world, { 6.0, 6.0, 6.0 });
     terrain.runPass();
-    for (const Vector3& to : { Vector3(-30.0, -20.0, 7.0), Vector3(-31.0, 40.0, 7.0), Vector3(500.0, 6.0, -300.0),
-             Vector3(6.0, 6.0, 6.0) }) {
+    for (const Vector3& to : { Vector3(-30.0, -20.0, 7.0), Vector3(-31.0, 40.0, 7.0),
+             Vector3(500.0, 6.0, -300.0), Vector3(6.0, 6.0, 6.0) }) {
         terrain.setViewerPosition(to);
         terrain.runPass();
         const Coordinates fineCentre { TerrainRing::cellOf(to.x, 12), TerrainRing::cellOf(to.y, 12),

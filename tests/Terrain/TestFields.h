@@ -8,9 +8,9 @@
 #include "Terrain/VoxelWorld.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <cstring>
-#include <atomic>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -102,7 +102,8 @@ inline FunctionField::Function randomField(unsigned seed)
     return [seed](int x, int y, int z) {
         // splitmix64 of the position and the seed
         std::uint64_t h = seed * 0x9E3779B97F4A7C15ull + static_cast<std::uint32_t>(x) * 0xBF58476D1CE4E5B9ull
-            + static_cast<std::uint32_t>(y) * 0x94D049BB133111EBull + static_cast<std::uint32_t>(z) * 0x2545F4914F6CDD1Dull;
+            + static_cast<std::uint32_t>(y) * 0x94D049BB133111EBull
+            + static_cast<std::uint32_t>(z) * 0x2545F4914F6CDD1Dull;
         h = (h ^ (h >> 30)) * 0xBF58476D1CE4E5B9ull;
         h = (h ^ (h >> 27)) * 0x94D049BB133111EBull;
         h ^= h >> 31;

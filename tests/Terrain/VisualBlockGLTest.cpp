@@ -1,11 +1,10 @@
-#include "Graphics/GLTestSupport.h"
-#include "TestFields.h"
-
 #include "Graphics/Camera.h"
+#include "Graphics/GLTestSupport.h"
 #include "Graphics/ShaderProgram.h"
 #include "Graphics/TerrainTextureRegistry.h"
 #include "Terrain/TerrainBlock.h"
 #include "Terrain/WaterBlock.h"
+#include "TestFields.h"
 #include "World/Planet.h"
 
 #include <GL/glu.h>
@@ -29,7 +28,8 @@ public:
                                "varying vec3 normal;\n"
                                "void main() { gl_FragColor = vec4(abs(normal), 1.0); }\n";
         program = glCreateProgram();
-        for (auto [type, source] : { std::pair { GL_VERTEX_SHADER, vertex }, std::pair { GL_FRAGMENT_SHADER, fragment } }) {
+        for (auto [type, source] :
+            { std::pair { GL_VERTEX_SHADER, vertex }, std::pair { GL_FRAGMENT_SHADER, fragment } }) {
             const GLuint shader = glCreateShader(type);
             glShaderSource(shader, 1, &source, nullptr);
             glCompileShader(shader);

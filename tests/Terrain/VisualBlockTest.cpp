@@ -1,9 +1,8 @@
-#include "TestFields.h"
-
 #include "Graphics/TerrainTextureRegistry.h"
 #include "Interface/StatsManager.h"
 #include "Terrain/TerrainBlock.h"
 #include "Terrain/WaterBlock.h"
+#include "TestFields.h"
 #include "World/Planet.h"
 
 #include <gtest/gtest.h>
