@@ -227,6 +227,20 @@ TEST_F(TerrainTest, TheUpdateThreadFollowsTheViewerAndHandsOnItsFailure)
     terrain.stop();
 }
 
+TEST_F(TerrainTest, WireframeCoversEveryBlockOnceBuilt)
+{
+    Terrain terrain(world, { 6.0, 6.0, 6.0 });
+    terrain.setWireframe(true);
+    terrain.runPass();
+    ASSERT_NE(terrain.firstTerrainBlock(), nullptr);
+    EXPECT_FALSE(terrain.firstTerrainBlock()->wireframe);
+    terrain.setWireframe(true);
+    for (const auto& cell : terrain.cells())
+        EXPECT_TRUE(cell->terrain->wireframe && cell->water->wireframe);
+    terrain.setWireframe(false);
+    EXPECT_FALSE(terrain.cells().back()->water->wireframe);
+}
+
 TEST_F(TerrainTest, ConsoleCommands)
 {
     Camera camera;
