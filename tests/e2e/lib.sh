@@ -22,7 +22,8 @@ mkdir -p "$WORK/resources" "$SHOTS"
 for entry in "$RESOURCES"/*; do
   name="$(basename "$entry")"
   case "$name" in
-    config|terrain|keybindings.file) cp -r "$entry" "$WORK/resources/$name" ;;
+    terrain) ;;
+    config|keybindings.file) cp -r "$entry" "$WORK/resources/$name" ;;
     *) ln -s "$entry" "$WORK/resources/$name" ;;
   esac
 done
