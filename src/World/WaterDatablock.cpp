@@ -52,10 +52,7 @@ void WaterDatablock::reinit(datablock* terrain, int bx, int by, int bz, const st
 void WaterDatablock::place(datablock* terrainBlock, int bx, int by, int bz, const std::string& filename)
 {
     terrain = terrainBlock;
-    blockX = bx;
-    blockY = by;
-    blockZ = bz;
-    file = filename;
+    BlockPlacement::place(bx, by, bz, filename);
 }
 
 bool WaterDatablock::contains(int x, int y, int z) const
@@ -100,19 +97,6 @@ void WaterDatablock::saveToFile() const
 bool WaterDatablock::loadFromFile()
 {
     return DatablockFile::load(*this);
-}
-
-void WaterDatablock::saveIfModified()
-{
-    // Cleared before writing, so a change made while the file is written marks the block again.
-    if (!modified.exchange(false))
-        return;
-    try {
-        saveToFile();
-    } catch (...) {
-        modified = true;
-        throw;
-    }
 }
 
 bool WaterDatablock::allEqual(int value) const

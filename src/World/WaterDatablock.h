@@ -1,5 +1,7 @@
 #pragma once
 
+#include "World/BlockPlacement.h"
+
 #include <array>
 #include <atomic>
 #include <cstdint>
@@ -19,10 +21,9 @@ class datablock;
 // water renderer's, the main thread's clearing, the flow thread's filling);
 // each value is one atomic byte and the lazy computation only replaces a
 // value that is still uncomputed, so a clearing is never overwritten by it.
-class WaterDatablock
+class WaterDatablock final : public BlockPlacement
 {
 public:
-    static constexpr int SIZE = 20;
     static constexpr int NOT_COMPUTED = -128;
     static constexpr int DRY = -127;
     // Computed inside fully solid rock.
@@ -31,8 +32,6 @@ public:
 
     // A null terrain block is fatal: the water of rock could not be told.
     WaterDatablock(datablock* terrain, int bx, int by, int bz, const std::string& filename);
-    WaterDatablock(const WaterDatablock&) = delete;
-    WaterDatablock& operator=(const WaterDatablock&) = delete;
 
     // The water an undisturbed point holds: full more than one unit below the
     // sea level, dry more than one unit above it, graded in between.
@@ -46,10 +45,8 @@ public:
     void setWater(int value, int x, int y, int z);
 
     // Block file (DatablockFile). Saving throws "FATAL EXCEPTION" when the file cannot be written.
-    void saveToFile() const;
+    void saveToFile() const override;
     bool loadFromFile();
-    // Saves and clears `modified` when it is set; a failed save leaves it set and rethrows.
-    void saveIfModified();
     bool isAllDry() const;
     bool isAllFull() const;
     // Every value back to NOT_COMPUTED.
@@ -62,21 +59,8 @@ public:
         cell(lx, ly, lz).store(static_cast<std::int8_t>(value), std::memory_order_relaxed);
     }
 
-    int bx() const { return blockX; }
-    int by() const { return blockY; }
-    int bz() const { return blockZ; }
-    int minX() const { return blockX * SIZE; }
-    int minY() const { return blockY * SIZE; }
-    int minZ() const { return blockZ * SIZE; }
-    int maxX() const { return minX() + SIZE - 1; }
-    int maxY() const { return minY() + SIZE - 1; }
-    int maxZ() const { return minZ() + SIZE - 1; }
-    const std::string& filename() const { return file; }
     datablock* terrainBlock() const { return terrain; }
     bool contains(int x, int y, int z) const;
-
-    // The block differs from its file and must be saved before reuse or exit.
-    std::atomic<bool> modified { false };
 
 private:
     using Cell = std::atomic<std::int8_t>;
@@ -86,10 +70,6 @@ private:
     bool allEqual(int value) const;
 
     const Planet& planet;
-    int blockX = 0;
-    int blockY = 0;
-    int blockZ = 0;
     datablock* terrain = nullptr;
-    std::string file;
     std::array<Cell, SIZE * SIZE * SIZE> water;
 };

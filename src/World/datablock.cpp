@@ -50,31 +50,10 @@ bool datablock::loadFromFile()
     return DatablockFile::load(*this);
 }
 
-void datablock::saveIfModified()
-{
-    // Cleared before writing, so a change made while the file is written marks the block again.
-    if (!modified.exchange(false))
-        return;
-    try {
-        saveToFile();
-    } catch (...) {
-        modified = true;
-        throw;
-    }
-}
-
 bool datablock::isAllAir() const
 {
     return std::all_of(
         voxels.begin(), voxels.end(), [](const Voxel& voxel) { return voxel.density() == Voxel::FULLY_AIR; });
-}
-
-void datablock::place(int bx, int by, int bz, const std::string& filename)
-{
-    blockX = bx;
-    blockY = by;
-    blockZ = bz;
-    file = filename;
 }
 
 bool datablock::prepareGeneration()

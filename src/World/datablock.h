@@ -1,9 +1,9 @@
 #pragma once
 
+#include "World/BlockPlacement.h"
 #include "World/Voxel.h"
 
 #include <array>
-#include <atomic>
 #include <string>
 
 class DatablockAnalyzer;
@@ -19,16 +19,12 @@ class DatablockAnalyzer;
 // Voxel) and generation is serialised by the analyzer's lock. `modified` is
 // set by handle writes and the change queues on any thread and cleared by
 // saves, hence atomic.
-class datablock
+class datablock final : public BlockPlacement
 {
 public:
-    static constexpr int SIZE = 20;
-
     // The analyzer must not be null: a block has no other way to generate.
     // Loads the block's file, or prepares generation when there is none.
     datablock(DatablockAnalyzer* analyzer, const std::string& filename, int bx, int by, int bz);
-    datablock(const datablock&) = delete;
-    datablock& operator=(const datablock&) = delete;
 
     // Floor quotient by the block edge: the block coordinate holding world coordinate v.
     static int blockCoordinate(int v);
@@ -48,38 +44,18 @@ public:
     const Voxel& localVoxel(int lx, int ly, int lz) const { return voxels[(lx * SIZE + ly) * SIZE + lz]; }
 
     // Block file (DatablockFile). Saving throws "FATAL EXCEPTION" when the file cannot be written.
-    void saveToFile() const;
+    void saveToFile() const override;
     bool loadFromFile();
-    // Saves and clears `modified` when it is set; a failed save leaves it set and rethrows.
-    void saveIfModified();
     // Every density is fully air; materials are not looked at.
     bool isAllAir() const;
 
-    int bx() const { return blockX; }
-    int by() const { return blockY; }
-    int bz() const { return blockZ; }
-    int minX() const { return blockX * SIZE; }
-    int minY() const { return blockY * SIZE; }
-    int minZ() const { return blockZ * SIZE; }
-    int maxX() const { return minX() + SIZE - 1; }
-    int maxY() const { return minY() + SIZE - 1; }
-    int maxZ() const { return minZ() + SIZE - 1; }
-    const std::string& filename() const { return file; }
     // In the order (minX, minY, minZ), (minX, minY, maxZ), (minX, maxY, minZ), ... (maxX, maxY, maxZ).
     const std::array<double, 8>& cornerClimate() const { return corners; }
 
-    // The block differs from its file and must be saved before reuse or exit.
-    std::atomic<bool> modified { false };
-
 private:
-    void place(int bx, int by, int bz, const std::string& filename);
     void loadOrPrepare();
 
     std::array<Voxel, SIZE * SIZE * SIZE> voxels;
-    int blockX = 0;
-    int blockY = 0;
-    int blockZ = 0;
-    std::string file;
     DatablockAnalyzer* analyzer;
     std::array<double, 8> corners {};
 };

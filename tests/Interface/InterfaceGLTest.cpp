@@ -1,7 +1,6 @@
 // The interface's loading screen, menu and windows drawn into a framebuffer
 // of their own and read back.
-#include "Game/Fonts.h"
-#include "Game/Window.h"
+#include "FramebufferFixture.h"
 #include "Graphics/ShaderProgram.h"
 #include "Interface/ComponentContainer.h"
 #include "Interface/ImageContainer.h"
@@ -11,31 +10,17 @@
 #include <GL/glew.h>
 #include <array>
 #include <gtest/gtest.h>
+#include <memory>
 
 namespace {
-class InterfaceGLTest : public testing::Test
+class InterfaceGLTest : public FramebufferFixture<600, 400>
 {
 protected:
-    static constexpr int width = 600;
-    static constexpr int height = 400;
-
     void SetUp() override
     {
-        glGenRenderbuffers(1, &colour);
-        glBindRenderbuffer(GL_RENDERBUFFER, colour);
-        glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
-        glGenFramebuffers(1, &framebuffer);
-        glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
-        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour);
-        ASSERT_EQ(GLenum(GL_FRAMEBUFFER_COMPLETE), glCheckFramebufferStatus(GL_FRAMEBUFFER));
-        glViewport(0, 0, width, height);
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        glOrtho(0, width, 0, height, -1, 1);
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-        Window::getInstance().onResize(width, height);
-        ASSERT_FALSE(Fonts::getInstance().hasError());
+        FramebufferFixture::SetUp();
+        if (HasFatalFailure())
+            return;
         ui = std::make_unique<Interface>();
         ui->buildMenus();
         ui->addAboutPages();
@@ -44,23 +29,7 @@ protected:
         glClear(GL_COLOR_BUFFER_BIT);
     }
 
-    void TearDown() override
-    {
-        glBindFramebuffer(GL_FRAMEBUFFER, 0);
-        glDeleteFramebuffers(1, &framebuffer);
-        glDeleteRenderbuffers(1, &colour);
-    }
-
-    std::array<int, 3> pixel(int x, int y) const
-    {
-        unsigned char rgba[4] = {};
-        glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
-        return { rgba[0], rgba[1], rgba[2] };
-    }
-
     std::unique_ptr<Interface> ui;
-    GLuint colour = 0;
-    GLuint framebuffer = 0;
 };
 
 TEST_F(InterfaceGLTest, LoadingScreenShowsItsProgressAndLeavesTheStateAsItFoundIt)
@@ -133,7 +102,7 @@ TEST_F(InterfaceGLTest, HoveredWindowShowsItsGrip)
     window.setVisible(false);
     glClear(GL_COLOR_BUFFER_BIT);
     ui->draw(0.0);
-    EXPECT_EQ(pixel(150, 150), (std::array<int, 3> { 255, 255, 255 }));
+    EXPECT_EQ(pixel(150, 150), (std::array<int, 4> { 255, 255, 255, 255 }));
 }
 
 TEST_F(InterfaceGLTest, ImageShowsItsTextureThroughTheOverlayProgram)

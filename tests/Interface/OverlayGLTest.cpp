@@ -1,7 +1,6 @@
 // The console's and the statistics' 2D overlays, drawn into a framebuffer of
 // their own and read back.
-#include "Game/Fonts.h"
-#include "Game/Window.h"
+#include "FramebufferFixture.h"
 #include "Interface/Console.h"
 #include "Interface/StatsManager.h"
 
@@ -10,49 +9,13 @@
 #include <gtest/gtest.h>
 
 namespace {
-class OverlayGLTest : public testing::Test
+class OverlayGLTest : public FramebufferFixture<500, 400>
 {
 protected:
-    static constexpr int width = 500;
-    static constexpr int height = 400;
-
-    void SetUp() override
-    {
-        glGenRenderbuffers(1, &colour);
-        glBindRenderbuffer(GL_RENDERBUFFER, colour);
-        glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
-        glGenFramebuffers(1, &framebuffer);
-        glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
-        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour);
-        ASSERT_EQ(GLenum(GL_FRAMEBUFFER_COMPLETE), glCheckFramebufferStatus(GL_FRAMEBUFFER));
-        glViewport(0, 0, width, height);
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        glOrtho(0, width, 0, height, -1, 1);
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-        Window::getInstance().onResize(width, height);
-        ASSERT_FALSE(Fonts::getInstance().hasError());
-    }
-
-    void TearDown() override
-    {
-        glBindFramebuffer(GL_FRAMEBUFFER, 0);
-        glDeleteFramebuffers(1, &framebuffer);
-        glDeleteRenderbuffers(1, &colour);
-    }
-
     void clear(float grey)
     {
         glClearColor(grey, grey, grey, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT);
-    }
-
-    std::array<int, 4> pixel(int x, int y) const
-    {
-        unsigned char rgba[4] = {};
-        glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
-        return { rgba[0], rgba[1], rgba[2], rgba[3] };
     }
 
     // Pixels of the rows [bottom, top) whose green exceeds the threshold.
@@ -64,9 +27,6 @@ protected:
                 count += pixel(x, y)[1] > threshold;
         return count;
     }
-
-    GLuint colour = 0;
-    GLuint framebuffer = 0;
 };
 }
 
