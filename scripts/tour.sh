@@ -30,16 +30,33 @@ shot() { import -window root "$shots/$1.png"; echo "  $shots/$1.png"; }
 keys() { for k in "$@"; do xdotool key --clearmodifiers "$k"; sleep 0.2; done; }
 
 echo "Screenshots:"
-sleep 8
-shot 01-start
-keys grave
-xdotool type --delay 60 "help"
-keys Return
+sleep 2
+shot 01-loading
+# The first two rings take a while to mesh on a software renderer.
+sleep 40
+shot 02-world
+xdotool keydown w; sleep 1.5; xdotool keyup w
 sleep 1
-shot 02-console
-keys grave
+shot 03-walked
+xdotool mousemove_relative --sync 0 120
 sleep 1
-shot 03-playing
+shot 04-looking-down
+xdotool click 4
+sleep 0.5
+xdotool mousedown 1; sleep 2.5; xdotool mouseup 1
+sleep 2
+shot 05-dug
+keys F4
+sleep 1
+shot 06-wireframe
+keys F4 Escape
+sleep 1.5
+shot 07-menu
+keys Escape grave
+xdotool type --delay 60 "stats show"
+keys Return grave
+sleep 1
+shot 08-stats
 
 keys grave
 xdotool type --delay 60 "exit"
