@@ -57,7 +57,7 @@ void main()
 
     if (picked == 1) {
         float rim = pow(1.0 - max(dot(normal, toEye), 0.0), 2.0);
-        colour = mix(colour, markColour, 0.25 + 0.6 * rim);
+        colour = mix(colour, markColour, 0.12 + 0.5 * rim);
     }
     float fog = smoothstep(fogRange.x, fogRange.y, distance(fragmentIn.worldPos, playerPos));
     gl_FragColor = vec4(mix(colour, fogColour, fog), 1.0);

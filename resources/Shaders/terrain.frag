@@ -1,8 +1,12 @@
 #version 150 compatibility
-// Ground: up to three materials blended across each triangle, every one
-// projected from the three world axes (triplanar) with its diffuse, normal
-// and detail map; lit by the sun, the moon and the sky; a ring where the
-// cursor points; haze towards the end of the world.
+// Ground: each fragment shows one of its triangle's three materials, chosen
+// by the blend weights against a noise pattern fixed to the world, so that
+// materials meet along ragged natural edges. The material is projected along
+// the two world axes nearest the surface normal (biplanar), with its
+// diffuse, normal and detail maps; lit by the sun, the moon and the sky; a
+// ring where the cursor points; haze towards the end of the world.
+// Written for a software rasteriser too: a fixed number of texture reads
+// and no indexing of vectors by values that vary between pixels.
 
 uniform sampler2DArray textureArray;
 uniform sampler2DArray normalArray;
@@ -24,36 +28,28 @@ in vec3 worldNormal;
 in vec3 weights;
 flat in vec3 layers;
 
-// One diffuse tile every four voxels, the detail map five times as fine, and
-// a slow cloudy variation that hides the repetition of the tiles.
+// One diffuse tile every four voxels, the detail map five times as fine, a
+// slow cloudy variation that hides the repetition of the tiles, and the
+// ragged edges between materials about a voxel across.
 const float tileScale = 0.25;
 const float detailScale = 1.25;
 const float macroScale = 0.011;
+const float edgeScale = 0.35;
 const float bumpStrength = 0.7;
 const vec3 markColour = vec3(1.0, 0.82, 0.30);
 
-vec3 colourSum;
-vec3 bumpSum;
-float detailSum;
-float macroSum;
-
-// Adds one projection: the three materials sampled at uv, blended by their
-// weights. The tangent-space bump is returned for the caller to turn into
-// world space, which depends on the projection's axis.
-vec3 addProjection(vec2 uv, float share)
+// The texture coordinates of the projection along the selected axis
+// (sel is one of the unit vectors).
+vec2 project(vec3 sel)
 {
-    vec3 bump = vec3(0.0);
-    for (int i = 0; i < 3; ++i) {
-        float w = weights[i] * share;
-        if (w < 0.004)
-            continue;
-        vec3 at = vec3(uv * tileScale, layers[i]);
-        colourSum += texture(textureArray, at).rgb * w;
-        bump += (texture(normalArray, at).xyz * 2.0 - 1.0) * w;
-        detailSum += texture(detailArray, vec3(uv * detailScale, layers[i])).r * w;
-    }
-    macroSum += texture(noiseTexture, uv * macroScale).r * share;
-    return vec3(bump.xy * bumpStrength, bump.z);
+    return worldPos.zy * sel.x + worldPos.xz * sel.y + worldPos.xy * sel.z;
+}
+
+// A tangent-space bump of that projection in world space: its two texture
+// directions are the world axes the projection spans.
+vec3 lift(vec3 sel, vec2 t)
+{
+    return vec3(0.0, t.y, t.x) * sel.x + vec3(t.x, 0.0, t.y) * sel.y + vec3(t.x, t.y, 0.0) * sel.z;
 }
 
 void main()
@@ -61,34 +57,31 @@ void main()
     vec3 up = normalize(worldPos);
     float normalLength = length(worldNormal);
     vec3 n = normalLength > 0.0001 ? worldNormal / normalLength : up;
+    vec3 a = abs(n);
 
-    // Sharp triplanar weights, so most fragments sample one projection only.
-    vec3 blend = pow(abs(n), vec3(6.0));
-    blend /= blend.x + blend.y + blend.z;
-    blend *= step(0.03, blend);
-    blend /= blend.x + blend.y + blend.z;
+    vec3 major = a.x > a.y && a.x > a.z ? vec3(1.0, 0.0, 0.0) : (a.y > a.z ? vec3(0.0, 1.0, 0.0) : vec3(0.0, 0.0, 1.0));
+    vec3 minor = a.x <= a.y && a.x <= a.z ? vec3(1.0, 0.0, 0.0) : (a.y <= a.z ? vec3(0.0, 1.0, 0.0) : vec3(0.0, 0.0, 1.0));
+    vec3 middle = vec3(1.0) - major - minor;
+    vec2 uvMajor = project(major);
+    vec2 uvMiddle = project(middle);
+    // The middle projection fades out where the surface faces an axis.
+    vec2 w = clamp((vec2(dot(a, major), dot(a, middle)) - 0.5773) / (1.0 - 0.5773), 0.0, 1.0);
+    w = pow(w, vec2(1.5));
+    w /= w.x + w.y;
 
-    colourSum = vec3(0.0);
-    bumpSum = vec3(0.0);
-    detailSum = 0.0;
-    macroSum = 0.0;
-    // Each projection's tangent normal is added to the surface normal's
-    // matching components and swizzled back into world space.
-    if (blend.x > 0.0) {
-        vec3 t = addProjection(worldPos.zy, blend.x);
-        bumpSum += vec3(t.xy + n.zy, n.x).zyx * blend.x;
-    }
-    if (blend.y > 0.0) {
-        vec3 t = addProjection(worldPos.xz, blend.y);
-        bumpSum += vec3(t.xy + n.xz, n.y).xzy * blend.y;
-    }
-    if (blend.z > 0.0) {
-        vec3 t = addProjection(worldPos.xy, blend.z);
-        bumpSum += vec3(t.xy + n.xy, n.z) * blend.z;
-    }
-    vec3 normal = normalize(bumpSum);
+    float macro = texture(noiseTexture, uvMajor * macroScale).r;
+    float edge = clamp((texture(noiseTexture, uvMajor * edgeScale).r - 0.5) * 2.2 + 0.5, 0.0, 1.0);
+    float layer = edge < weights.x ? layers.x : (edge < weights.x + weights.y ? layers.y : layers.z);
 
-    vec3 albedo = colourSum * mix(1.0, detailSum * 2.0, 0.7) * mix(0.8, 1.2, macroSum);
+    vec3 atMajor = vec3(uvMajor * tileScale, layer);
+    vec3 atMiddle = vec3(uvMiddle * tileScale, layer);
+    vec3 albedo = texture(textureArray, atMajor).rgb * w.x + texture(textureArray, atMiddle).rgb * w.y;
+    vec2 bumpMajor = texture(normalArray, atMajor).xy * 2.0 - 1.0;
+    vec2 bumpMiddle = texture(normalArray, atMiddle).xy * 2.0 - 1.0;
+    vec3 normal = normalize(n + (lift(major, bumpMajor) * w.x + lift(middle, bumpMiddle) * w.y) * bumpStrength);
+
+    float detail = texture(detailArray, vec3(uvMajor * detailScale, layer)).r;
+    albedo *= mix(1.0, detail * 2.0, 0.7) * mix(0.85, 1.15, macro);
 
     vec3 toSun = normalize(sunPosition - worldPos);
     // Bumps on a slope turned away from the sun stay in its shadow.
@@ -99,9 +92,8 @@ void main()
     vec3 colour = albedo * light;
 
     float fromPick = distance(worldPos, pickedPos);
-    float ring = smoothstep(0.45, 0.6, fromPick) * (1.0 - smoothstep(0.7, 0.85, fromPick));
-    float spot = 0.2 * (1.0 - smoothstep(0.0, 0.6, fromPick));
-    colour = mix(colour, markColour * max(light, vec3(0.35)), clamp(ring * 0.85 + spot, 0.0, 1.0));
+    float ring = smoothstep(0.45, 0.55, fromPick) * (1.0 - smoothstep(0.6, 0.7, fromPick));
+    colour = mix(colour, markColour * max(light, vec3(0.35)), ring * 0.6);
 
     float fog = smoothstep(fogRange.x, fogRange.y, distance(worldPos, playerPos));
     gl_FragColor = vec4(mix(colour, fogColour, fog), 1.0);

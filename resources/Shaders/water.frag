@@ -35,19 +35,24 @@ void main()
     float tangentLength = length(t);
     t = tangentLength > 0.0001 ? t / tangentLength : normalize(cross(n, vec3(0.3, 0.8, 0.5)));
     vec3 b = cross(n, t);
-    vec2 uv = vec2(dot(worldPos, t), dot(worldPos, b));
+    // The surface is laid out along the world axes nearest to it: seen
+    // along its normal, the tangent plane itself would give every point of
+    // the sphere the same coordinates.
+    vec3 a = abs(n);
+    vec2 uv = a.x > a.y && a.x > a.z ? worldPos.zy : (a.y > a.z ? worldPos.xz : worldPos.xy);
 
     float phase = elapsedTime / loopSeconds;
     vec2 uvA = uv * 0.09 + vec2(0.011, 0.007) * elapsedTime;
     vec2 uvB = uv * 0.13 - vec2(0.006, 0.013) * elapsedTime;
-    float a = caustic(uvA, phase);
-    float c = caustic(uvB, 0.37 - phase * 0.8);
-    float light = pow(min(a, c) * 1.6, 2.0);
+    float lineA = caustic(uvA, phase);
+    float lineB = caustic(uvB, 0.37 - phase * 0.8);
+    // Where the bright lines of the two layers cross, the light gathers most.
+    float light = smoothstep(0.25, 0.95, lineA * 0.65 + lineB * 0.5);
 
-    // Ripples: the slope of the first layer tilts the surface normal.
+    // Ripples: the slopes of the first layer tilt the surface normal.
     const float e = 0.01;
-    float slopeU = caustic(uvA + vec2(e, 0.0), phase) - a;
-    float slopeV = caustic(uvA + vec2(0.0, e), phase) - a;
+    float slopeU = caustic(uvA + vec2(e, 0.0), phase) - lineA;
+    float slopeV = caustic(uvA + vec2(0.0, e), phase) - lineA;
     vec3 rippled = normalize(n - (t * slopeU + b * slopeV) * 2.5);
 
     vec3 toEye = normalize(playerPos - worldPos);
@@ -55,14 +60,18 @@ void main()
     float facing = max(dot(rippled, toEye), 0.0);
     float fresnel = 0.06 + 0.94 * pow(1.0 - facing, 5.0);
 
-    vec3 lit = ambientColour + sunColour * max(dot(n, toSun), 0.0) + moonColour * max(dot(n, -toSun), 0.0);
-    vec3 body = mix(deepColour, shallowColour, 0.35 + 0.4 * a) * lit;
-    body += causticTint * light * (sunColour + moonColour * 0.6 + ambientColour * 0.3);
+    float sunHigh = max(dot(n, toSun), 0.0);
+    vec3 lit = ambientColour + sunColour * sunHigh + moonColour * max(dot(n, -toSun), 0.0);
+    vec3 body = mix(deepColour, shallowColour, 0.35 + 0.4 * lineA) * lit;
+    // A low sun gathers little light under the water.
+    body += causticTint * light * (sunColour * sunHigh * 0.9 + moonColour * 0.5 + ambientColour * 0.25);
     vec3 colour = mix(body, fogColour * 1.05, fresnel);
-    float glint = pow(max(dot(reflect(-toSun, rippled), toEye), 0.0), 180.0);
+    // The sun's glint, broken up by the ripples.
+    float glint = pow(max(dot(reflect(-toSun, rippled), toEye), 0.0), 300.0) * (0.3 + 1.7 * light);
     colour += sunColour * glint * 2.0;
 
-    float alpha = clamp(0.55 + 0.4 * fresnel + 0.25 * light + glint, 0.0, 0.95);
+    // Clear enough to see the ground below when looking down into it.
+    float alpha = clamp(0.42 + 0.5 * fresnel + 0.3 * light + glint, 0.0, 0.95);
     float fog = smoothstep(fogRange.x, fogRange.y, distance(worldPos, playerPos));
     gl_FragColor = vec4(mix(colour, fogColour, fog), mix(alpha, 1.0, fog));
 }

@@ -2,10 +2,17 @@
 
 namespace {
 
-// Offsets (forward, right) from the viewer, in world units: near enough to
-// be seen at once, far enough not to stand on the viewer's feet.
-const std::vector<std::array<double, 2>> dwarfSpots { { 5.0, -2.0 }, { 6.5, 1.5 }, { 8.0, -0.5 } };
-const std::vector<std::array<double, 2>> forgeSpots { { 13.0, -5.5 }, { 15.0, 5.0 } };
+// Offsets (forward, right) from the viewer, in world units, in order of
+// preference: in view and near enough to be seen at once, far enough not to
+// stand on the viewer's feet; then to the sides and behind.
+const std::vector<std::array<double, 2>> dwarfSpots { { 5.0, -2.0 }, { 6.5, 1.5 }, { 8.0, -0.5 },
+    { 5.5, 3.5 }, { 7.0, -4.0 }, { 9.0, 2.5 }, { 4.5, -5.5 }, { 10.0, -3.0 }, { 4.0, 6.0 }, { 0.0, 6.0 },
+    { 0.0, -6.0 }, { -5.0, 2.0 }, { -6.0, -3.0 } };
+const std::vector<std::array<double, 2>> forgeSpots { { 13.0, -5.5 }, { 15.0, 5.0 }, { 12.0, 9.0 },
+    { 14.0, -11.0 }, { 17.0, 0.0 }, { 10.0, -13.0 }, { 9.0, 13.0 }, { 0.0, 14.0 }, { 0.0, -14.0 },
+    { -12.0, 6.0 }, { -13.0, -6.0 } };
+const std::size_t dwarfCount = 3;
+const std::size_t forgeCount = 2;
 
 } // namespace
 
@@ -26,14 +33,17 @@ void ModelInstances::placeAround(const Vector3& centre, const Orientation& facin
     if (forward.length() == 0.0)
         forward = up.cross(facing.right).normalise();
     const Vector3 right = forward.cross(up);
-    const auto stand = [&](const std::string& model, const std::vector<std::array<double, 2>>& spots) {
+    const auto stand = [&](const std::string& model, const std::vector<std::array<double, 2>>& spots,
+                           std::size_t wanted) {
         for (const auto& spot : spots) {
-            const Vector3 p = ground(centre + forward * spot[0] + right * spot[1]);
-            add(model, { static_cast<float>(p.x), static_cast<float>(p.y), static_cast<float>(p.z) });
+            if (of(model).size() == wanted)
+                return;
+            if (const std::optional<Vector3> p = ground(centre + forward * spot[0] + right * spot[1]))
+                add(model, { static_cast<float>(p->x), static_cast<float>(p->y), static_cast<float>(p->z) });
         }
     };
-    stand("dwarf", dwarfSpots);
-    stand("forge", forgeSpots);
+    stand("dwarf", dwarfSpots, dwarfCount);
+    stand("forge", forgeSpots, forgeCount);
 }
 
 void ModelInstances::add(const std::string& model, const Position& position)

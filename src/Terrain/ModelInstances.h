@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,15 +22,18 @@ class ModelInstances
 public:
     using Position = std::array<float, 3>;
     using Colour = std::array<int, 3>;
-    // The ground surface along the local up direction through a point.
-    using GroundFinder = std::function<Vector3(const Vector3&)>;
+    // The ground along the local up direction through a point, or nothing
+    // where a model should not stand (under water).
+    using GroundFinder = std::function<std::optional<Vector3>(const Vector3&)>;
 
     // The models in drawing order.
     static const std::vector<std::string>& modelNames();
 
-    // Stands a few dwarves and forges on the ground in front of a viewer at
-    // `centre` looking along `facing.forward`: the dwarves a few steps away,
-    // the forges behind them. Replaces any earlier instances.
+    // Stands three dwarves and two forges on the ground in front of a viewer
+    // at `centre` looking along `facing.forward`: the dwarves a few steps
+    // away, the forges behind them, each at the first of its spots that the
+    // ground finder accepts (fewer when it accepts too few). Replaces any
+    // earlier instances.
     void placeAround(const Vector3& centre, const Orientation& facing, const GroundFinder& ground);
     void add(const std::string& model, const Position& position);
     // Empty for a model without instances.

@@ -19,16 +19,19 @@ void PickingBuffer::allocate(int width, int height)
     colour.height = height;
     allocateRenderTarget(colour);
     depth = std::make_unique<Renderbuffer>(width, height);
+    GLint bound = 0;
+    glGetIntegerv(GL_FRAMEBUFFER_BINDING, &bound);
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
     attachColorTexture(colour);
     attachDepthRenderbuffer(*depth);
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glBindFramebuffer(GL_FRAMEBUFFER, bound);
 }
 
 void PickingBuffer::begin(int width, int height)
 {
     if (width != colour.width || height != colour.height)
         allocate(width, height);
+    glGetIntegerv(GL_FRAMEBUFFER_BINDING, &previous);
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
     glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -36,7 +39,7 @@ void PickingBuffer::begin(int width, int height)
 
 void PickingBuffer::end()
 {
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glBindFramebuffer(GL_FRAMEBUFFER, previous);
 }
 
 std::array<int, 3> PickingBuffer::colourAt(int x, int y) const

@@ -23,7 +23,8 @@ public:
     // that pixels keep matching the window and whatever shows the texture
     // keeps showing it. The clear colour is left white.
     void begin(int width, int height);
-    // Binds the window's framebuffer again.
+    // Binds the framebuffer that was bound at begin() again: the window's in
+    // the game.
     void end();
     // The colour at a window pixel, read from the buffer while it is bound;
     // white outside it.
@@ -37,4 +38,5 @@ private:
     Texture colour;
     std::unique_ptr<Renderbuffer> depth;
     GLuint framebuffer = 0;
+    GLint previous = 0;
 };

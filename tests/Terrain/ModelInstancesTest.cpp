@@ -1,15 +1,14 @@
 #include "Terrain/ModelInstances.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <gtest/gtest.h>
 
 namespace {
 
 // Flat ground at y = 0: every point is dropped straight onto it.
-Vector3 flatGround(const Vector3& p)
+std::optional<Vector3> flatGround(const Vector3& p)
 {
-    return { p.x, 0.0, p.z };
+    return Vector3 { p.x, 0.0, p.z };
 }
 
 } // namespace
@@ -67,4 +66,27 @@ TEST(ModelInstancesTest, PlacedOnTheGroundInFrontOfTheViewerWhereverTheViewerLoo
     const auto& dwarves = instances.of("dwarf");
     EXPECT_NE(dwarves[0], dwarves[1]);
     EXPECT_NE(dwarves[1], dwarves[2]);
+}
+
+TEST(ModelInstancesTest, SpotsTheGroundFinderRejectsAreSkippedForTheNextOnes)
+{
+    // A lake covers everything ahead of the viewer (x > 2).
+    const auto dryGround = [](const Vector3& p) -> std::optional<Vector3> {
+        if (p.x > 2.0)
+            return std::nullopt;
+        return Vector3 { p.x, 0.0, p.z };
+    };
+    ModelInstances instances;
+    Orientation facing;
+    instances.placeAround({ 0.0, 1.7, 0.0 }, facing, dryGround);
+    EXPECT_EQ(instances.of("dwarf").size(), 3u);
+    EXPECT_EQ(instances.of("forge").size(), 2u);
+    for (const std::string& model : ModelInstances::modelNames())
+        for (const ModelInstances::Position& p : instances.of(model))
+            EXPECT_LE(p[0], 2.0f) << model << " stands in the lake";
+
+    // Nowhere dry at all: nothing is placed, and nothing is picked.
+    instances.placeAround({ 0.0, 1.7, 0.0 }, facing, [](const Vector3&) { return std::optional<Vector3>(); });
+    EXPECT_EQ(instances.count(), 0);
+    EXPECT_EQ(instances.numberFromColour({ 0, 0, 1 }), 0);
 }

@@ -57,6 +57,8 @@ TEST(PickingTest, UnprojectsTheSurfaceUnderThePixelOrTheFarPlaneOverTheSky)
 
 TEST(PickingTest, PickingBufferHoldsExactColoursOnWhiteAndFollowsTheWindowSize)
 {
+    // The picture the pass draws into, bound again after the picking buffer.
+    OffscreenTarget screen(size, size);
     PickingBuffer picking(size, size);
     const GLuint texture = picking.texture().id;
 
@@ -74,7 +76,7 @@ TEST(PickingTest, PickingBufferHoldsExactColoursOnWhiteAndFollowsTheWindowSize)
     EXPECT_EQ(picking.colourAt(size, 0), (std::array<int, 3> { 255, 255, 255 })) << "outside the buffer";
     picking.end();
     glGetIntegerv(GL_FRAMEBUFFER_BINDING, &bound);
-    EXPECT_EQ(bound, 0);
+    EXPECT_EQ(bound, static_cast<GLint>(screen.framebuffer));
 
     // A larger window: the same texture, now as large, and the new area is
     // readable.

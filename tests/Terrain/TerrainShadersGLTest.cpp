@@ -1,7 +1,6 @@
 #include "Graphics/ShaderProgram.h"
 
 #include <gtest/gtest.h>
-
 #include <memory>
 #include <string>
 #include <vector>
