@@ -12,6 +12,7 @@
 #include "Player/Player.h"
 #include "Terrain/DataManagerWorld.h"
 #include "Terrain/Terrain.h"
+#include "Terrain/TerrainRenderer.h"
 #include "World/Planet.h"
 #include "World/TerrainDataManager.h"
 
@@ -32,6 +33,7 @@ Scene::Scene()
 
 Scene::~Scene()
 {
+    terrainRenderer.reset();
     terrain.reset();
     terrainWorld.reset();
     dataManager.reset();
@@ -72,6 +74,7 @@ void Scene::setUp()
     interface->loading = true;
 
     skydome = std::make_unique<SkyDome>(15.0f, 15.0f);
+    terrainRenderer = std::make_unique<TerrainRenderer>(*terrain);
 
     glFogi(GL_FOG_MODE, GL_LINEAR);
     glFogf(GL_FOG_START, 180.0f);
@@ -129,8 +132,7 @@ void Scene::render3D()
     camera->applyView();
     lights->position();
     skydome->render(camera->lookDirection());
-    // Reports a missing planet, which the terrain pass needs.
-    Planet::getInstance();
+    terrainRenderer->render();
     player->drawTools();
     DebugShapes::getInstance().drawAll();
 }

@@ -13,6 +13,7 @@ class Player;
 class SkyDome;
 class Terrain;
 class TerrainDataManager;
+class TerrainRenderer;
 
 // The objects of the running world, owned by the Game: created during start-up,
 // updated and drawn by the main loop, destroyed at shutdown. Main thread only.
@@ -44,6 +45,9 @@ public:
     // manager goes.
     std::unique_ptr<DataManagerWorld> terrainWorld;
     std::unique_ptr<Terrain> terrain;
+    // Draws the terrain's cells, grass, water and models; goes before the
+    // terrain, whose command it answers.
+    std::unique_ptr<TerrainRenderer> terrainRenderer;
     // The user's body and tools; the camera follows it.
     std::unique_ptr<Player> player;
 

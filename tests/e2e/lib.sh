@@ -180,3 +180,25 @@ wait_for_exit() {
 window_size() {
   xdotool getwindowgeometry "$GAME_WINDOW" | sed -n 's/.*Geometry: \([0-9]*x[0-9]*\).*/\1/p'
 }
+
+# window_origin: the screen position of the window's top left, as "X Y".
+window_origin() {
+  xdotool getwindowgeometry "$GAME_WINDOW" | sed -n 's/.*Position: \([0-9]*\),\([0-9]*\).*/\1 \2/p'
+}
+
+# capture_pointer: the game keeps the pointer at the window's centre while it
+# looks around with it. A focus change at start-up (there is no window manager
+# here) frees the pointer, and F takes it again.
+capture_pointer() {
+  local size w h x y
+  read -r x y <<<"$(window_origin)"
+  size="$(window_size)"
+  w="${size%x*}"
+  h="${size#*x}"
+  xdotool mousemove --window "$GAME_WINDOW" $((w / 2)) $((h / 2 + 1))
+  sleep 0.5
+  if xdotool getmouselocation --shell | grep -qx "Y=$((y + h / 2 + 1))"; then
+    key f
+    sleep 0.5
+  fi
+}
