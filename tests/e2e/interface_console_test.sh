@@ -23,7 +23,8 @@ key grave
 type_text "help"
 key Return
 type_text "bind list"
-sleep 0.5
+# A software-rendered frame with the world behind can take a while.
+sleep 2
 open="$(screenshot console-help)"
 # The band darkens what lies behind it and ends 325 pixels down.
 [ "$(brightness "$open" 1270 150)" -lt $(( $(brightness "$closed" 1270 150) - 150 )) ] \
