@@ -341,6 +341,8 @@ void TerrainRenderer::showPickingWindow()
     pickingWindow = std::make_unique<ComponentContainer>("FBO_CON", "FBO");
     pickingWindow->setFirst(pickingImage.get());
     pickingWindow->setSize(100, 100);
+    // The window opens where its image was placed; the user can move it.
+    pickingWindow->setPosition(600, 600);
     interface->addWindow(pickingWindow.get());
 }
 

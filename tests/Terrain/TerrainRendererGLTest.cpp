@@ -184,6 +184,10 @@ TEST_F(TerrainRendererTest, CellsOutsideTheViewAreNeitherDrawnNorGivenGrassOrWat
     EXPECT_EQ(renderer.lastPass.coarseTerrain, 0);
     EXPECT_EQ(renderer.lastPass.coarseWater, 0);
 
+    // The picking buffer is shown in a window of its own.
+    EXPECT_NE(interface.findComponent("FBO_CON"), nullptr);
+    EXPECT_NE(interface.findComponent("FBO"), nullptr);
+
     // The ground ahead is textured and lit: neither black nor one flat colour.
     const std::array<int, 3> water = target.pixel(size / 2, size / 3);
     EXPECT_GT(water[0] + water[1] + water[2], 60);

@@ -188,17 +188,22 @@ window_origin() {
 
 # capture_pointer: the game keeps the pointer at the window's centre while it
 # looks around with it. A focus change at start-up (there is no window manager
-# here) frees the pointer, and F takes it again.
+# here) frees the pointer, and F takes it again. A slow frame can leave a
+# captured pointer where it was for a while, so the pointer is nudged off the
+# centre until the game is seen bringing it back.
 capture_pointer() {
-  local size w h x y
+  local size w h x y tries=0
   read -r x y <<<"$(window_origin)"
   size="$(window_size)"
   w="${size%x*}"
   h="${size#*x}"
-  xdotool mousemove --window "$GAME_WINDOW" $((w / 2)) $((h / 2 + 1))
-  sleep 0.5
-  if xdotool getmouselocation --shell | grep -qx "Y=$((y + h / 2 + 1))"; then
+  while true; do
+    xdotool mousemove --window "$GAME_WINDOW" $((w / 2)) $((h / 2 + 1))
+    sleep 1
+    xdotool getmouselocation --shell | grep -qx "Y=$((y + h / 2))" && return
+    tries=$((tries + 1))
+    [ "$tries" -lt 6 ] || fail "the game does not take the pointer"
     key f
     sleep 0.5
-  fi
+  done
 }
