@@ -85,3 +85,33 @@ TEST(SettingsFile, MissingFileGivesDefaultsAndItsMessage)
     EXPECT_EQ(1, s.antialiasingLevel);
     EXPECT_EQ(32, s.depthBits);
 }
+
+TEST(SettingsFile, WindowSizesTheScreenCannotShowFallBackToTheDefault)
+{
+    const struct
+    {
+        int width, height, screenWidth, screenHeight;
+        bool kept;
+        int expectedWidth, expectedHeight;
+    } cases[] = {
+        { 1280, 800, 1280, 800, true, 1280, 800 },
+        { 1, 1, 1280, 800, true, 1, 1 },
+        { 2000000000, 600, 1280, 800, false, 800, 600 },
+        { 1024, 2000000000, 1280, 800, false, 800, 600 },
+        { 0, 600, 1280, 800, false, 800, 600 },
+        { 800, -600, 1280, 800, false, 800, 600 },
+        { 1281, 800, 1280, 800, false, 800, 600 },
+        { 0, 0, 640, 480, false, 640, 480 },
+    };
+    for (const auto& c : cases) {
+        SettingsFile s;
+        s.windowedWidth = c.width;
+        s.windowedHeight = c.height;
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(c.kept, s.limitWindowSize(c.screenWidth, c.screenHeight)) << c.width << "x" << c.height;
+        const std::string printed = testing::internal::GetCapturedStdout();
+        EXPECT_EQ(c.kept, printed.empty()) << printed;
+        EXPECT_EQ(c.expectedWidth, s.windowedWidth);
+        EXPECT_EQ(c.expectedHeight, s.windowedHeight);
+    }
+}

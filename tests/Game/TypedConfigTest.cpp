@@ -77,7 +77,7 @@ TEST(TypedConfig, WritesGroupsInTypeAndNameOrder)
     c.setInt("a", 1);
     c.setBool("on", true);
     EXPECT_EQ("[settings]\nbool\non\ntrue\n\nint\na\n1\n\nint\nb\n2\n\n"
-              "double\nd\n498.123\n\nstring\ns\ntext\n\n",
+              "double\nd\n498.123456\n\nstring\ns\ntext\n\n",
         written(c));
 }
 
@@ -110,8 +110,23 @@ TEST(TypedConfig, MissingAndUnwritableFilesAreReported)
     EXPECT_FALSE(missing.save("/nonexistent-folder/map.file"));
 }
 
-TEST(TypedConfig, CarriageReturnLineEndsReadTheSame)
+TEST(TypedConfig, CarriageReturnRunsEndTheLineAndRewritesAreStable)
 {
-    TypedConfig c = parse("[settings]\r\nint\r\nseed2\r\n14\r\n\r\n");
-    EXPECT_EQ(14, c.getInt("seed2", 0));
+    for (const char* ending : { "\r\n", "\r\r\n", "\r\r\r\n" }) {
+        const std::string e = ending;
+        TypedConfig c = parse("[settings]" + e + "int" + e + "seed2" + e + "14" + e + e + "string" + e + "note" + e
+            + "a b" + e + e);
+        EXPECT_EQ(14, c.getInt("seed2", 0)) << e.size();
+        EXPECT_EQ("a b", c.getString("note", "")) << e.size();
+    }
+    // Doubles are written so that they read back exactly: saving the world
+    // file again and again must not move the player.
+    TypedConfig c;
+    const double values[] = { 499.53123456789012, 0.1, -0.0, 1e-300, 123456789.125, 5e-324 };
+    for (std::size_t i = 0; i < std::size(values); ++i)
+        c.setDouble("d" + std::to_string(i), values[i]);
+    TypedConfig again = parse(written(c));
+    for (std::size_t i = 0; i < std::size(values); ++i)
+        EXPECT_EQ(values[i], again.getDouble("d" + std::to_string(i), 7.0)) << values[i];
+    EXPECT_EQ(written(c), written(again));
 }

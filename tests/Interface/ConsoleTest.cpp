@@ -147,6 +147,12 @@ TEST_F(ConsoleTest, BindRepliesAndRefusals)
     EXPECT_EQ("Bind: f3 > ", console.runCommand({ "bind", "f3" }));
     EXPECT_EQ("Bind: f1 >  stats show", console.runCommand(Console::splitWords("bind f1 stats,show")));
     EXPECT_EQ("Current keybinds:\n- f1 > stats show \n- f3 > \n", console.runCommand({ "bind", "list" }));
+
+    // "#" starts a record in the bindings file: a command holding it is refused.
+    const std::string file = readBindingsFile();
+    EXPECT_EQ("Bind error: a bound command cannot contain \"#\"", console.runCommand({ "bind", "f4", "say", "a#b" }));
+    EXPECT_EQ(file, readBindingsFile());
+    EXPECT_EQ(0u, console.keyBindings().count(308));
 }
 
 TEST_F(ConsoleTest, BindingsFileRoundTrip)
@@ -185,6 +191,13 @@ TEST_F(ConsoleTest, DamagedBindingsFilesAreReportedAndKeepWhatCameBefore)
     EXPECT_TRUE(readReportsError(std::string("# 305 help # 306 st\x01\x7f\xff ats", 27)));
     EXPECT_EQ((std::map<int, Words> { { 305, { "help" } } }), console.keyBindings());
     EXPECT_TRUE(readReportsError(std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)));
+    // Key numbers are F1 (305) to F12 (316), written out whole.
+    for (const std::string& key : { std::string("304"), std::string("317"), std::string("-2147483648"),
+             std::string("2147483647"), std::string("316\0junk", 8) }) {
+        EXPECT_TRUE(readReportsError("# 305 help # " + key + " stats")) << key;
+        EXPECT_EQ((std::map<int, Words> { { 305, { "help" } } }), console.keyBindings()) << key;
+        EXPECT_EQ("Current keybinds:\n- f1 > help \n", console.runCommand({ "bind", "list" }));
+    }
 
     fs::remove(bindingsPath());
     const std::size_t before = console.transcript().size();

@@ -136,14 +136,22 @@ TEST_F(DatablockFileTest, MalformedTerrainFilesAreReportedAndGenerated)
     } broken[] = { { "", 0 }, { "x", 0 }, { full.substr(0, 15999), 7999 }, { full.substr(0, 200), 100 } };
     std::string printed;
     for (const auto& c : broken) {
-        auto block = loadFrom(c.contents, printed);
+        // Each case under a file of its own: a damaged file is reported once per run.
+        TempFolder folder;
+        TempFolder::write(folder.path + "3.4.5", c.contents);
+        testing::internal::CaptureStdout();
+        auto block = std::make_unique<datablock>(&analyzer, folder.path + "3.4.5", 30, 30, 0);
+        block.reset();
+        auto again = std::make_unique<datablock>(&analyzer, folder.path + "3.4.5", 30, 30, 0);
         EXPECT_EQ("ERROR: read in data was NOT a special case, but did not match expected size of 8000\n"
                   "Actual datacounter: "
-                + std::to_string(c.datacounter) + "\nReverting to generating datablock!\n",
-            printed);
-        // Nothing of the partial file survives: the block generates.
-        EXPECT_FALSE(block->localVoxel(0, 0, 0).isGenerated());
-        EXPECT_EQ(Voxel::FULLY_AIR, block->getVoxel(600, 600, 0)->density());
+                + std::to_string(c.datacounter) + "\nReverting to generating datablock!\n"
+                + "The damaged file is kept as " + folder.path + "3.4.5.bad\n",
+            testing::internal::GetCapturedStdout());
+        // Nothing of the partial file survives in the block, all of it beside it.
+        EXPECT_FALSE(again->localVoxel(0, 0, 0).isGenerated());
+        EXPECT_EQ(Voxel::FULLY_AIR, again->getVoxel(600, 600, 0)->density());
+        EXPECT_EQ(c.contents, TempFolder::read(folder.path + "3.4.5.bad"));
     }
 
     // Bytes past the 8000th record are ignored, whether they make a whole record or not.
@@ -195,12 +203,18 @@ TEST_F(DatablockFileTest, WaterFilesAndTheirUniformForms)
             "Reverting to generating water datablock!\n" },
         { std::string(8001, '\x01'), 1, "" },
     };
+    int index = 0;
     for (const auto& c : cases) {
-        TempFolder::write(file + ".w", c.contents);
+        // A file of its own per case: a damaged file is reported once per run.
+        const std::string path = temp.path + std::to_string(++index) + ".w";
+        TempFolder::write(path, c.contents);
         testing::internal::CaptureStdout();
-        auto loaded = water(*block);
-        EXPECT_EQ(c.message, testing::internal::GetCapturedStdout());
-        EXPECT_TRUE(allWater(*loaded, c.value)) << c.value;
+        auto loaded = std::make_unique<WaterDatablock>(block.get(), 30, 30, 0, path);
+        auto again = std::make_unique<WaterDatablock>(block.get(), 30, 30, 0, path);
+        const std::string kept = c.message.empty() ? "" : "The damaged file is kept as " + path + ".bad\n";
+        EXPECT_EQ(c.message + kept, testing::internal::GetCapturedStdout());
+        EXPECT_TRUE(allWater(*again, c.value)) << c.value;
+        EXPECT_EQ(!c.message.empty(), std::filesystem::exists(path + ".bad"));
     }
 }
 

@@ -238,13 +238,13 @@ TEST_F(TerrainDataManagerTest, EditsSurviveARestart)
             handle.density(e.density);
             handle.material(e.material);
         }
-        position[0] = 1.5;
+        position[0] = 520.5;
         position[1] = -2.25;
         position[2] = 3.0;
     }
     position[0] = position[1] = position[2] = 0.0;
     auto manager = open(4);
-    EXPECT_EQ(1.5, position[0]);
+    EXPECT_EQ(520.5, position[0]);
     EXPECT_EQ(-2.25, position[1]);
     EXPECT_EQ(3.0, position[2]);
     for (const Edit& e : edits) {

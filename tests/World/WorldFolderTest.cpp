@@ -1,6 +1,7 @@
 #include "ManagerFixture.h"
 #include "World/Planet.h"
 
+#include <charconv>
 #include <climits>
 #include <sstream>
 
@@ -8,9 +9,8 @@ namespace {
 
 std::string text(double value)
 {
-    std::ostringstream out;
-    out << value;
-    return out.str();
+    char digits[32];
+    return std::string(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
 }
 
 } // namespace
@@ -82,7 +82,6 @@ TEST_F(WorldFileTest, ExistingWorldResumesAndKeepsEntriesOfOtherNames)
     manager.reset();
     std::string expected = stored;
     expected.replace(expected.find("90.9"), 4, "90");
-    expected.replace(expected.find("498.123456"), 10, "498.123");
     EXPECT_EQ(expected, TempFolder::read(worldFile()));
 }
 
@@ -97,7 +96,8 @@ TEST_F(WorldFileTest, DayLengthIsWholeSecondsAndAtLeastOne)
 
 TEST_F(WorldFileTest, MissingSeed2FallsBackToTheProgramSeeds)
 {
-    writeWorld("[settings]\nint\nseed1\n21\n\ndouble\nuser x\n7\n\n");
+    writeWorld("[settings]\nint\nseed1\n21\n\ndouble\nuser x\n700\n\ndouble\nuser y\n0\n\n"
+               "double\nuser z\n0\n\n");
     testing::internal::CaptureStdout();
     auto manager = std::make_unique<TerrainDataManager>(position, "World", 13, 14, 1000, temp.path, false);
     EXPECT_EQ(
@@ -105,10 +105,37 @@ TEST_F(WorldFileTest, MissingSeed2FallsBackToTheProgramSeeds)
         testing::internal::GetCapturedStdout());
     EXPECT_EQ(13, manager->seed1());
     EXPECT_EQ(14, manager->seed2());
-    EXPECT_EQ(7.0, position[0]);
+    EXPECT_EQ(700.0, position[0]);
 
     // The file keeps the seeds the world is generated with from now on.
     manager.reset();
     const std::string rewritten = TempFolder::read(worldFile());
     EXPECT_NE(std::string::npos, rewritten.find("int\nseed1\n13\n\nint\nseed2\n14\n"));
+}
+
+TEST_F(WorldFileTest, UnusablePositionsFallBackToTheSurfaceSearch)
+{
+    const std::string seeds = "[settings]\nint\nseed1\n13\n\nint\nseed2\n14\n\n";
+    auto user = [](const char* x, const char* y, const char* z) {
+        return std::string("double\nuser x\n") + x + "\n\ndouble\nuser y\n" + y + "\n\ndouble\nuser z\n" + z
+            + "\n\n";
+    };
+    // Missing keys, a number that does not read, the planet's core, a buried spot.
+    for (const std::string& stored : { seeds, seeds + "double\nuser x\n520\n\n", seeds + user("nan", "0", "0"),
+             seeds + user("0", "0", "0"), seeds + user("400", "0", "0") }) {
+        writeWorld(stored);
+        position[0] = 510.0;
+        testing::internal::CaptureStdout();
+        auto manager = std::make_unique<TerrainDataManager>(position, "World", 13, 14, 1000, temp.path, false);
+        EXPECT_EQ("World file " + worldFile() + " holds no usable position; placing you on the surface\n",
+            testing::internal::GetCapturedStdout())
+            << stored;
+        EXPECT_GT(position[0], 490.0) << stored;
+        EXPECT_NEAR(0.0, manager->sampleDensity(position[0], position[1], position[2]), 3.0) << stored;
+    }
+    // Standing a little inside the ground, as walking leaves a player, is kept.
+    writeWorld(seeds + user("499.6", "0", "0"));
+    position[0] = 510.0;
+    open();
+    EXPECT_EQ(499.6, position[0]);
 }
