@@ -6,7 +6,6 @@
 #include "Terrain/Terrain.h"
 #include "Terrain/TerrainBlock.h"
 #include "Terrain/TerrainRing.h"
-#include "Terrain/WaterBlock.h"
 #include "TestFields.h"
 #include "World/TerrainDataManager.h"
 #include "World/Vox.h"
@@ -20,17 +19,24 @@
 namespace {
 
 // A new world (seeds 13 and 14) whose viewer stands on the surface found from
-// 10 units above the equator; the cells of both rings around the viewer.
+// 10 units above the equator.
 class DataManagerWorldTest : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
+        open(false);
+        TerrainTextureRegistry::getInstance().addTerrainLayers();
+    }
+
+    void open(bool waterThread)
+    {
+        world.reset();
+        manager.reset();
         testing::internal::CaptureStdout();
-        manager = std::make_unique<TerrainDataManager>(viewer, "World", 13, 14, 1000, temp.path, false);
+        manager = std::make_unique<TerrainDataManager>(viewer, "World", 13, 14, 1000, temp.path, waterThread);
         testing::internal::GetCapturedStdout();
         world = std::make_unique<DataManagerWorld>(*manager);
-        TerrainTextureRegistry::getInstance().addTerrainLayers();
     }
 
     // The ring cell of the viewer moved by `offset` cells.
@@ -41,15 +47,6 @@ protected:
         for (int i = 0; i < 3; ++i)
             cell[i] += offset[i];
         return ring.boxOf(cell);
-    }
-
-    std::vector<MeshVertex> triangles(CachedVoxelField& field, const VoxelBox& box, int step)
-    {
-        std::vector<MeshVertex> found;
-        Polygonizer(field, [](int m) {
-            return TerrainTextureRegistry::getInstance().layerFor(m);
-        }).polygonize(box, step, acceptAll, found);
-        return found;
     }
 
     TempFolder temp;
@@ -80,27 +77,28 @@ TEST_F(DataManagerWorldTest, FieldsReadWhatVoxelHandlesRead)
 }
 
 // Real cells of both rings at the surface: welding through the hash grid and
-// the grass spacing grid give exactly what the plain scans give, and the
-// normals are the data manager's.
+// the grass spacing grid give exactly what the plain scans give, the normals
+// are the data manager's and point the way the triangles face, and the
+// blocks build the same mesh.
 TEST_F(DataManagerWorldTest, RealCellsMeshExactlyAsThePlainScansDo)
 {
-    struct Case
-    {
-        int size;
-        int step;
-    };
+    auto layers = [](int material) { return TerrainTextureRegistry::getInstance().layerFor(material); };
+    const int grassLayer = layers(1);
     std::size_t grass = 0;
-    for (const Case c : { Case { 12, 2 }, Case { 40, 4 } })
+    for (const auto& [size, step] : { std::pair { 12, 2 }, std::pair { 40, 4 } })
         for (const TerrainRing::Coordinates offset :
             { TerrainRing::Coordinates { 0, 0, 0 }, { -1, 0, 0 }, { 0, 1, -1 } }) {
-            const VoxelBox box = cellBox(c.size, offset);
+            SCOPED_TRACE(testing::Message()
+                << "cell size " << size << " offset " << offset[0] << offset[1] << offset[2]);
+            const VoxelBox box = cellBox(size, offset);
             auto source = world->terrainField(box.grown(2));
             CachedVoxelField field(*source, box.grown(2));
-            const std::vector<MeshVertex> found = triangles(field, box, c.step);
+            std::vector<MeshVertex> found;
+            Polygonizer(field, layers).polygonize(box, step, acceptAll, found);
             const Mesh mesh = MeshWelder::weld(found);
-            EXPECT_TRUE(sameMesh(mesh, referenceWeld(found))) << "cell size " << c.size;
+            EXPECT_TRUE(sameMesh(mesh, referenceWeld(found)));
+            EXPECT_EQ(TerrainBlock(box, world.get(), step).builtVertexCount(), int(mesh.vertices.size()));
 
-            const int grassLayer = TerrainTextureRegistry::getInstance().layerFor(1);
             const auto points = Vegetation::points(mesh, grassLayer);
             const auto reference = referencePoints(mesh, grassLayer);
             ASSERT_EQ(points.size(), reference.size());
@@ -112,28 +110,16 @@ TEST_F(DataManagerWorldTest, RealCellsMeshExactlyAsThePlainScansDo)
                 const Vector3& p = mesh.vertices[i].position;
                 EXPECT_EQ(field.surfaceNormal(p), manager->surfaceNormal(p));
             }
+            std::size_t agreeing = 0;
+            for (const MeshTriangle& t : mesh.triangles) {
+                const Vector3 &a = mesh.vertices[t.index[0]].position,
+                              &b = mesh.vertices[t.index[1]].position,
+                              &c = mesh.vertices[t.index[2]].position;
+                agreeing += (b - a).cross(c - b).dot(field.surfaceNormal((a + b + c) / 3.0)) > 0.0;
+            }
+            EXPECT_GE(agreeing * 10, mesh.triangles.size() * 9);
         }
     EXPECT_GT(grass, 0u);
-}
-
-TEST_F(DataManagerWorldTest, BlocksAtTheViewerHaveGroundAndFacesPointIntoTheAir)
-{
-    const VoxelBox box = cellBox(12, { 0, 0, 0 });
-    TerrainBlock block(box, world.get(), 2);
-    EXPECT_TRUE(block.hasTriangles());
-    auto source = world->terrainField(box.grown(2));
-    CachedVoxelField field(*source, box.grown(2));
-    const Mesh mesh = MeshWelder::weld(triangles(field, box, 2));
-    EXPECT_EQ(block.builtVertexCount(), static_cast<int>(mesh.vertices.size()));
-    // Outward normals agree with the triangles' facing (stored order).
-    int agreeing = 0;
-    for (const MeshTriangle& t : mesh.triangles) {
-        const Vector3& a = mesh.vertices[t.index[0]].position;
-        const Vector3& b = mesh.vertices[t.index[1]].position;
-        const Vector3& c = mesh.vertices[t.index[2]].position;
-        agreeing += (b - a).cross(c - b).dot(field.surfaceNormal((a + b + c) / 3.0)) > 0.0;
-    }
-    EXPECT_GT(agreeing, static_cast<int>(mesh.triangles.size() * 9 / 10));
 }
 
 // The update thread follows a viewer who digs as he goes while the water
@@ -141,12 +127,7 @@ TEST_F(DataManagerWorldTest, BlocksAtTheViewerHaveGroundAndFacesPointIntoTheAir)
 // end complete and consistent. (Run under ThreadSanitizer for data races.)
 TEST_F(DataManagerWorldTest, TheUpdateThreadFollowsADiggingViewer)
 {
-    manager.reset();
-    world.reset();
-    testing::internal::CaptureStdout();
-    manager = std::make_unique<TerrainDataManager>(viewer, "World", 13, 14, 1000, temp.path, true);
-    testing::internal::GetCapturedStdout();
-    world = std::make_unique<DataManagerWorld>(*manager);
+    open(true);
     const Vector3 start { viewer[0], viewer[1], viewer[2] };
     Terrain terrain(*world, start);
     terrain.launch();

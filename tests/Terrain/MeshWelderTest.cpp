@@ -4,62 +4,35 @@
 
 namespace {
 
-MeshVertex vertexAt(double x, double y, double z, std::uint8_t material = 1)
+MeshVertex vertexAt(double x, double y, double z)
 {
     MeshVertex v;
     v.position = { x, y, z };
     v.weights[0] = 1.0f;
-    v.materials[0] = v.materials[1] = v.materials[2] = material;
+    v.materials[0] = v.materials[1] = v.materials[2] = 1;
     return v;
 }
 
 } // namespace
 
-TEST(MeshWelderTest, SharesAVertexOnlyWhenPositionMaterialsAndWeightsMatch)
+TEST(MeshWelderTest, SharesTheEarliestVertexOfTheSamePositionMaterialsAndWeights)
 {
     MeshWelder welder;
-    const MeshVertex base = vertexAt(2.5, 1.0, -3.0);
-    EXPECT_EQ(welder.addVertex(base), 0u);
-    EXPECT_EQ(welder.addVertex(vertexAt(2.5 + 5e-7, 1.0, -3.0)), 0u);
-    EXPECT_EQ(welder.addVertex(vertexAt(2.5, 1.0, -3.0 - 2e-6)), 1u);
-
-    MeshVertex otherMaterials = base;
+    const MeshVertex base = vertexAt(1.5 + 4e-7, 1.0, -3.0);
+    MeshVertex otherMaterials = base, otherWeights = base, otherNormal = base;
     otherMaterials.materials[2] = 4;
-    EXPECT_EQ(welder.addVertex(otherMaterials), 2u);
-    MeshVertex otherWeights = base;
     otherWeights.weights[0] = 0.0f;
     otherWeights.weights[1] = 1.0f;
-    EXPECT_EQ(welder.addVertex(otherWeights), 3u);
-    // The normal and intensity play no part.
-    MeshVertex otherNormal = base;
     otherNormal.normal = { 0, 1, 0 };
-    EXPECT_EQ(welder.addVertex(otherNormal), 0u);
-    EXPECT_EQ(welder.take().vertices.size(), 4u);
-}
-
-TEST(MeshWelderTest, FindsTheEarliestMatchAcrossGridCellBorders)
-{
-    MeshWelder welder;
-    // On a grid line (half units) and just either side of it.
-    EXPECT_EQ(welder.addVertex(vertexAt(1.5 + 4e-7, 0.0, 0.0)), 0u);
-    EXPECT_EQ(welder.addVertex(vertexAt(1.5 - 4e-7, 0.0, 0.0)), 0u);
-    EXPECT_EQ(welder.addVertex(vertexAt(1.5 - 9e-7, 0.0, 0.0)), 1u);
-    // Nearer to vertex 1, within reach of both: the earlier one wins.
-    EXPECT_EQ(welder.addVertex(vertexAt(1.5 - 5e-7, 0.0, 0.0)), 0u);
-}
-
-TEST(MeshWelderTest, TrianglesAreStoredInReverseTableOrder)
-{
-    MeshWelder welder;
-    welder.addTriangle(vertexAt(0, 0, 0), vertexAt(1, 0, 0), vertexAt(0, 1, 0));
-    welder.addTriangle(vertexAt(1, 0, 0), vertexAt(1, 1, 0), vertexAt(0, 1, 0));
-    const Mesh mesh = welder.take();
-    ASSERT_EQ(mesh.vertices.size(), 4u);
-    ASSERT_EQ(mesh.triangles.size(), 2u);
-    EXPECT_EQ(std::vector<std::uint32_t>(mesh.triangles[0].index, mesh.triangles[0].index + 3),
-        (std::vector<std::uint32_t> { 2, 1, 0 }));
-    EXPECT_EQ(std::vector<std::uint32_t>(mesh.triangles[1].index, mesh.triangles[1].index + 3),
-        (std::vector<std::uint32_t> { 2, 3, 1 }));
+    // Across the hash grid's line at 1.5: within 1e-6 welds, and of two
+    // matches the earlier wins even when the later one is nearer.
+    const std::pair<MeshVertex, std::uint32_t> sequence[]
+        = { { base, 0 }, { vertexAt(1.5 - 4e-7, 1.0, -3.0), 0 }, { vertexAt(1.5 - 9e-7, 1.0, -3.0), 1 },
+              { vertexAt(1.5 - 5e-7, 1.0, -3.0), 0 }, { vertexAt(1.5, 1.0, -3.0 - 2e-6), 2 },
+              { otherMaterials, 3 }, { otherWeights, 4 }, { otherNormal, 0 } };
+    for (const auto& [vertex, index] : sequence)
+        EXPECT_EQ(welder.addVertex(vertex), index);
+    EXPECT_EQ(welder.take().vertices.size(), 5u);
 }
 
 TEST(MeshWelderTest, GivesExactlyTheMeshOfThePlainScan)

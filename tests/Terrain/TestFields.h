@@ -27,12 +27,7 @@ public:
         : function(std::move(function))
     {
     }
-    VoxelSample sample(int x, int y, int z) override
-    {
-        ++reads;
-        return function(x, y, z);
-    }
-    int reads = 0;
+    VoxelSample sample(int x, int y, int z) override { return function(x, y, z); }
 
 private:
     Function function;
@@ -60,7 +55,7 @@ public:
     }
     bool popChangedVoxel(VoxelPosition& out) override { return pop(changedVoxels, out); }
     bool popChangedWater(VoxelPosition& out) override { return pop(changedWater, out); }
-    void saveTick(double dt) override { savedTime += dt; }
+    void saveTick(double) override { }
 
     FunctionField::Function terrain;
     FunctionField::Function water;
@@ -68,7 +63,6 @@ public:
     std::atomic<int> waterFields { 0 };
     std::deque<VoxelPosition> changedVoxels;
     std::deque<VoxelPosition> changedWater;
-    double savedTime = 0.0;
 
 private:
     static bool pop(std::deque<VoxelPosition>& queue, VoxelPosition& out)
