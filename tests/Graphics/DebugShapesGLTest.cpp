@@ -1,4 +1,4 @@
-#include "GLTestSupport.h"
+#include "support/GLTestSupport.h"
 #include "Graphics/Cube.h"
 #include "Graphics/DebugShapes.h"
 #include "Graphics/ShaderProgram.h"

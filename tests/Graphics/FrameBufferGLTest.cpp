@@ -1,4 +1,4 @@
-#include "GLTestSupport.h"
+#include "support/GLTestSupport.h"
 #include "Graphics/FrameBuffer.h"
 
 #include <gtest/gtest.h>
@@ -36,19 +36,30 @@ TEST(FrameBufferTest, CheckReportsOnePendingErrorWithTheFileNameOnly)
 
 TEST(FrameBufferTest, RenderTargetAndDepthBufferMakeACompleteFramebuffer)
 {
-    testing::internal::CaptureStdout();
-    {
-        OffscreenTarget target(64, 32);
-        EXPECT_TRUE(target.complete());
-        glClearColor(0.0f, 0.0f, 1.0f, 1.0f);
-        glClear(GL_COLOR_BUFFER_BIT);
-        EXPECT_EQ(target.pixel(63, 31), (std::array<int, 4> { 0, 0, 255, 255 }));
-    }
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-
     GLuint framebuffer = 0;
     glGenFramebuffers(1, &framebuffer);
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    testing::internal::CaptureStdout();
+    {
+        Texture colour;
+        colour.width = 64;
+        colour.height = 32;
+        glGenTextures(1, &colour.id);
+        allocateRenderTarget(colour);
+        Renderbuffer depth(64, 32);
+        attachColorTexture(colour);
+        attachDepthRenderbuffer(depth);
+        glViewport(0, 0, 64, 32);
+        EXPECT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER), GLenum(GL_FRAMEBUFFER_COMPLETE));
+        glClearColor(0.0f, 0.0f, 1.0f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+        unsigned char rgba[4] = {};
+        glReadPixels(63, 31, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+        EXPECT_EQ(Pixel({ rgba[0], rgba[1], rgba[2], rgba[3] }), (Pixel { 0, 0, 255, 255 }));
+        glDeleteTextures(1, &colour.id);
+    }
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+
     Texture never;
     never.id = 987654;
     testing::internal::CaptureStdout();

@@ -1,4 +1,4 @@
-#include "GLTestSupport.h"
+#include "support/GLTestSupport.h"
 #include "Graphics/Model.h"
 
 #include <gtest/gtest.h>

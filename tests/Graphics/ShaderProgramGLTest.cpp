@@ -1,4 +1,4 @@
-#include "GLTestSupport.h"
+#include "support/GLTestSupport.h"
 #include "Graphics/ShaderProgram.h"
 
 #include <FTGL/ftgl.h>

@@ -1,4 +1,4 @@
-#include "GLTestSupport.h"
+#include "support/GLTestSupport.h"
 #include "Graphics/Camera.h"
 #include "Graphics/SkyDome.h"
 #include "World/Planet.h"
