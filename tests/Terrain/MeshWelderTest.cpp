@@ -39,11 +39,8 @@ TEST(MeshWelderTest, GivesExactlyTheMeshOfThePlainScan)
 {
     for (unsigned seed = 1; seed <= 3; ++seed)
         for (int step : { 1, 2, 4 }) {
-            FunctionField field(randomField(seed));
-            std::vector<MeshVertex> triangles;
-            const int size = 8 * step;
-            Polygonizer(field, identityLayers())
-                .polygonize({ -5, size - 5, 0, size, 5, size + 5 }, step, acceptAll, triangles);
+            const auto triangles
+                = trianglesOf(randomField(seed), { -5, 8 * step - 5, 0, 8 * step, 5, 8 * step + 5 }, step);
             ASSERT_FALSE(triangles.empty());
             EXPECT_TRUE(sameMesh(MeshWelder::weld(triangles), referenceWeld(triangles)))
                 << "seed " << seed << " step " << step;

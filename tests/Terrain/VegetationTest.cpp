@@ -47,10 +47,10 @@ TEST(VegetationTest, TheSpacingGridFindsWhatThePlainScanFinds)
 {
     for (unsigned seed = 1; seed <= 4; ++seed) {
         // Grass everywhere on a noisy surface: many close candidates.
-        FunctionField field([seed](int x, int y, int z) {
+        const auto grass = [seed](int x, int y, int z) {
             return VoxelSample { randomField(seed)(x, y, z).density, GRASS };
-        });
-        const Mesh mesh = meshOf(field, { -7, 5, 0, 12, 3, 15 }, 1);
+        };
+        const Mesh mesh = MeshWelder::weld(trianglesOf(grass, { -7, 5, 0, 12, 3, 15 }, 1));
         const auto fast = Vegetation::points(mesh, GRASS);
         const auto reference = referencePoints(mesh, GRASS);
         ASSERT_EQ(fast.size(), reference.size());
