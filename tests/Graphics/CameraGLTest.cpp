@@ -1,43 +1,94 @@
+#include "Game/Window.h"
 #include "Graphics/Camera.h"
 
 #include <GL/glew.h>
+#include <cmath>
 #include <gtest/gtest.h>
 
 namespace {
-// The model-view matrix applied to a world point, in eye coordinates.
-Vector3 toEye(const GLdouble m[16], const Vector3& p)
+
+void expectNear(const Vector3& expected, const Vector3& actual, double tolerance = 1e-9)
 {
-    return { m[0] * p.x + m[4] * p.y + m[8] * p.z + m[12], m[1] * p.x + m[5] * p.y + m[9] * p.z + m[13],
-        m[2] * p.x + m[6] * p.y + m[10] * p.z + m[14] };
+    EXPECT_NEAR(expected.x, actual.x, tolerance);
+    EXPECT_NEAR(expected.y, actual.y, tolerance);
+    EXPECT_NEAR(expected.z, actual.z, tolerance);
 }
 
-// GL keeps its matrices in single precision.
-void expectNear(const Vector3& expected, const Vector3& actual)
+TEST(CameraTest, PublishedOnlyWhileItLivesWithTheWindowAspect)
 {
-    EXPECT_NEAR(expected.x, actual.x, 1e-4);
-    EXPECT_NEAR(expected.y, actual.y, 1e-4);
-    EXPECT_NEAR(expected.z, actual.z, 1e-4);
-}
+    EXPECT_THROW(Camera::getInstance(), const char*);
+    Window& window = Window::getInstance();
+    window.onResize(800, 600);
+    {
+        Camera camera;
+        EXPECT_EQ(&camera, &Camera::getInstance());
+        EXPECT_DOUBLE_EQ(800.0 / 600.0, camera.aspect);
+    }
+    EXPECT_THROW(Camera::getInstance(), const char*);
+    window.onResize(640, 0);
+    EXPECT_DOUBLE_EQ(640.0, Camera().aspect) << "a minimised window must not divide by zero";
+    window.onResize(800, 600);
 }
 
-TEST(CameraGLTest, ApplyViewPutsTheEyeAtTheOriginLookingDownMinusZ)
+TEST(CameraTest, YawTurnsRightPitchLooksUpAndStopsShortOfTheVertical)
+{
+    Camera camera;
+    camera.yaw(200);
+    camera.pitch(100);
+    // 0.15 degrees per pixel: 30 degrees right, 15 up, the body's up kept.
+    const double r = M_PI / 180.0;
+    expectNear({ std::cos(15 * r) * std::cos(30 * r), std::sin(15 * r), std::cos(15 * r) * std::sin(30 * r) },
+        camera.lookDirection(), 1e-6);
+    expectNear({ 0.0, 1.0, 0.0 }, camera.orientation.up);
+
+    int accepted = 0;
+    while (camera.pitch(50) && accepted < 1000)
+        ++accepted;
+    const Vector3 stopped = camera.localLook;
+    EXPECT_LT(accepted, 20);
+    EXPECT_GE(stopped.x, 0.0001);
+    EXPECT_GT(stopped.y, 0.99);
+    EXPECT_FALSE(camera.pitch(50));
+    EXPECT_EQ(stopped, camera.localLook);
+    EXPECT_TRUE(camera.pitch(-50)) << "looking down again is allowed";
+}
+
+TEST(CameraTest, UpdateMovesOnlyAlongFlaggedAxesWithTheFirstOfEachPairWinning)
+{
+    Camera camera;
+    camera.set({ 1.0, 2.0, 3.0 }, Orientation {});
+    camera.update(0.5);
+    EXPECT_EQ(Vector3(1.0, 2.0, 3.0), camera.eye);
+    camera.moveForward = camera.moveBackward = true;
+    camera.strafeLeft = true;
+    camera.moveUp = camera.moveDown = true;
+    camera.update(0.5);
+    EXPECT_EQ(Vector3(1.5, 2.5, 2.5), camera.eye);
+}
+
+TEST(CameraTest, ApplyViewPutsTheEyeAtTheOriginLookingDownMinusZ)
 {
     Camera camera;
     Orientation turned;
     turned.rotateAboutUp(90.0);
     camera.set({ 10.0, 20.0, 30.0 }, turned);
     camera.pitch(100);
-
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     camera.applyView();
     GLdouble m[16];
     glGetDoublev(GL_MODELVIEW_MATRIX, m);
-
-    expectNear({ 0.0, 0.0, 0.0 }, toEye(m, camera.eye));
-    expectNear({ 0.0, 0.0, -1.0 }, toEye(m, camera.eye + camera.lookDirection()));
+    auto toEye = [&m](const Vector3& p) {
+        return Vector3(m[0] * p.x + m[4] * p.y + m[8] * p.z + m[12],
+            m[1] * p.x + m[5] * p.y + m[9] * p.z + m[13], m[2] * p.x + m[6] * p.y + m[10] * p.z + m[14]);
+    };
+    // GL keeps its matrices in single precision.
+    expectNear({ 0.0, 0.0, 0.0 }, toEye(camera.eye), 1e-4);
+    expectNear({ 0.0, 0.0, -1.0 }, toEye(camera.eye + camera.lookDirection()), 1e-4);
     // The body's up stays in the view's vertical plane, above the horizon.
-    const Vector3 up = toEye(m, camera.eye + camera.orientation.up);
+    const Vector3 up = toEye(camera.eye + camera.orientation.up);
     EXPECT_NEAR(0.0, up.x, 1e-4);
     EXPECT_GT(up.y, 0.0);
 }
+
+} // namespace

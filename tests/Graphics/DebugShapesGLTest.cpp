@@ -1,31 +1,25 @@
-#include "support/GLTestSupport.h"
 #include "Graphics/Cube.h"
 #include "Graphics/DebugShapes.h"
 #include "Graphics/ShaderProgram.h"
-
-#include <gtest/gtest.h>
+#include "support/GLTestSupport.h"
 
 namespace {
 
-class DebugShapesTest : public ::testing::Test
+const Pixel black { 0, 0, 0, 255 }, red { 255, 0, 0, 255 }, blue { 0, 0, 255, 255 };
+
+class DebugShapesTest : public OffscreenTest<64, 64>
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(target.complete());
-        pixelProjection(size, size);
-        glClearColor(0, 0, 0, 1);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        OffscreenTest::SetUp();
         glEnable(GL_LIGHTING);
         glEnable(GL_DEPTH_TEST);
     }
     void TearDown() override { glDisable(GL_LIGHTING); }
-
-    static constexpr int size = 64;
-    OffscreenTarget target { size, size };
 };
 
-TEST_F(DebugShapesTest, DrawAllDrawsEverythingAndKeepsOnlyKeptLines)
+TEST_F(DebugShapesTest, DrawAllDrawsEverythingInPlaceAndKeepsOnlyKeptLines)
 {
     DebugShapes& shapes = DebugShapes::getInstance();
     shapes.addCube(16, 16, 0, 4, 1, 0, 0);
@@ -33,25 +27,28 @@ TEST_F(DebugShapesTest, DrawAllDrawsEverythingAndKeepsOnlyKeptLines)
     shapes.addLine(0.5f, 40.5f, 0, 63.5f, 40.5f, 0, 0, 0, 1, 0.0f);
     shapes.addLine(40.5f, 0.5f, 0, 40.5f, 63.5f, 0, 1, 1, 1, 1.0f);
     currentProgram = 1;
-
     shapes.drawAll();
 
-    EXPECT_EQ(shapes.queuedCubes(), 0u);
-    EXPECT_EQ(shapes.queuedSpheres(), 0u);
+    EXPECT_EQ(shapes.queuedCubes() + shapes.queuedSpheres(), 0u);
     EXPECT_EQ(shapes.queuedLines(), 1u);
     EXPECT_EQ(currentProgram, 0u) << "shapes draw with the fixed pipeline";
     EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
-    EXPECT_EQ(target.pixel(16, 16), (std::array<int, 4> { 255, 0, 0, 255 }));
-    EXPECT_EQ(target.pixel(48, 48), (std::array<int, 4> { 0, 255, 0, 255 }));
-    EXPECT_EQ(target.pixel(10, 40), (std::array<int, 4> { 0, 0, 255, 255 }));
-    EXPECT_EQ(target.pixel(40, 10), (std::array<int, 4> { 255, 255, 255, 255 }));
+    // The cube reaches its half size from the centre; the sphere its radius.
+    const struct
+    {
+        int x, y;
+        Pixel colour;
+    } expected[] = { { 16, 16, red }, { 13, 19, red }, { 11, 16, black }, { 21, 16, black },
+        { 48, 48, { 0, 255, 0, 255 } }, { 48, 53, { 0, 255, 0, 255 } }, { 48, 56, black }, { 10, 40, blue },
+        { 40, 10, { 255, 255, 255, 255 } } };
+    for (const auto& e : expected)
+        EXPECT_EQ(pixel(e.x, e.y), e.colour) << e.x << ", " << e.y;
 
-    // A second pass in the same frame draws only the kept line.
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     shapes.drawAll();
-    EXPECT_EQ(target.pixel(16, 16), (std::array<int, 4> { 0, 0, 0, 255 }));
-    EXPECT_EQ(target.pixel(10, 40), (std::array<int, 4> { 0, 0, 0, 255 }));
-    EXPECT_EQ(target.pixel(40, 10), (std::array<int, 4> { 255, 255, 255, 255 }));
+    EXPECT_EQ(pixel(16, 16), black);
+    EXPECT_EQ(pixel(10, 40), black);
+    EXPECT_EQ(pixel(40, 10), (Pixel { 255, 255, 255, 255 })) << "the kept line is drawn again";
     EXPECT_EQ(shapes.queuedLines(), 1u);
 }
 
@@ -61,16 +58,11 @@ TEST_F(DebugShapesTest, ShapeWithoutDepthTestShowsThroughAndLeavesTheTestOff)
     glDisable(GL_LIGHTING);
     glDepthFunc(GL_LESS);
     glColor3f(0, 0, 1);
-    glBegin(GL_QUADS);
-    glVertex3f(0, 0, 0.5f);
-    glVertex3f(size, 0, 0.5f);
-    glVertex3f(size, size, 0.5f);
-    glVertex3f(0, size, 0.5f);
-    glEnd();
+    glRecti(0, 0, width, height);
 
     Cube hidden(20, 20, -10, 4, 1, 0, 0);
     hidden.draw();
-    EXPECT_EQ(target.pixel(20, 20), (std::array<int, 4> { 0, 0, 255, 255 })) << "depth-tested cube is behind";
+    EXPECT_EQ(pixel(20, 20), blue) << "the depth-tested cube is behind";
     EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
 
     Cube shown(44.5f, 44.5f, -10, 4, 1, 0, 0);
@@ -78,8 +70,8 @@ TEST_F(DebugShapesTest, ShapeWithoutDepthTestShowsThroughAndLeavesTheTestOff)
     shown.wireframe = true;
     shown.draw();
     EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
-    EXPECT_EQ(target.pixel(40, 44), (std::array<int, 4> { 255, 0, 0, 255 })) << "outline drawn over the quad";
-    EXPECT_EQ(target.pixel(44, 44), (std::array<int, 4> { 0, 0, 255, 255 })) << "wireframe leaves the inside";
+    EXPECT_EQ(pixel(40, 44), red) << "the outline is drawn over the quad";
+    EXPECT_EQ(pixel(44, 44), blue) << "wireframe leaves the inside";
     GLint modes[2] = {};
     glGetIntegerv(GL_POLYGON_MODE, modes);
     EXPECT_EQ(modes[0], GL_FILL);

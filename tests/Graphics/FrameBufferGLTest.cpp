@@ -1,7 +1,5 @@
-#include "support/GLTestSupport.h"
 #include "Graphics/FrameBuffer.h"
-
-#include <gtest/gtest.h>
+#include "support/GLTestSupport.h"
 
 namespace {
 
@@ -16,22 +14,17 @@ TEST(FrameBufferTest, CheckReportsOnePendingErrorWithTheFileNameOnly)
 {
     while (glGetError() != GL_NO_ERROR) { }
     EXPECT_EQ(reportFor("C:\\src\\Graphics\\FrameBuffer.cpp", 3), "");
-
     const std::string enumError
         = " : GL_INVALID_ENUM, an unacceptable value has been specified for an enumerated argument\n";
-    glEnable(0xFFFF);
-    EXPECT_EQ(reportFor("C:\\src\\Graphics\\FrameBuffer.cpp", 57),
-        "An internal OpenGL call failed in FrameBuffer.cpp (57)" + enumError);
-    glEnable(0xFFFF);
-    EXPECT_EQ(reportFor("src/Graphics/Mixed\\Path.cpp", 9),
-        "An internal OpenGL call failed in Path.cpp (9)" + enumError);
-    glEnable(0xFFFF);
-    EXPECT_EQ(reportFor("Plain.cpp", 1), "An internal OpenGL call failed in Plain.cpp (1)" + enumError);
+    for (const auto& [file, shown] : { std::pair { "C:\\src\\Graphics\\FrameBuffer.cpp", "FrameBuffer.cpp" },
+             { "src/Graphics/Mixed\\Path.cpp", "Path.cpp" }, { "Plain.cpp", "Plain.cpp" } }) {
+        glEnable(0xFFFF);
+        EXPECT_EQ(reportFor(file, 57),
+            "An internal OpenGL call failed in " + std::string(shown) + " (57)" + enumError);
+    }
     EXPECT_EQ(reportFor("Plain.cpp", 2), "") << "the error was fetched by the previous check";
-
     EXPECT_STREQ(describeGLError(0x0506).name, "GL_INVALID_FRAMEBUFFER_OPERATION_EXT");
     EXPECT_STREQ(describeGLError(0x0507).name, "unknown error");
-    EXPECT_STREQ(describeGLError(0x0507).description, "no description");
 }
 
 TEST(FrameBufferTest, RenderTargetAndDepthBufferMakeACompleteFramebuffer)
@@ -39,24 +32,23 @@ TEST(FrameBufferTest, RenderTargetAndDepthBufferMakeACompleteFramebuffer)
     GLuint framebuffer = 0;
     glGenFramebuffers(1, &framebuffer);
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    Texture colour;
+    colour.width = 64;
+    colour.height = 32;
+    glGenTextures(1, &colour.id);
     testing::internal::CaptureStdout();
     {
-        Texture colour;
-        colour.width = 64;
-        colour.height = 32;
-        glGenTextures(1, &colour.id);
         allocateRenderTarget(colour);
         Renderbuffer depth(64, 32);
         attachColorTexture(colour);
         attachDepthRenderbuffer(depth);
-        glViewport(0, 0, 64, 32);
         EXPECT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER), GLenum(GL_FRAMEBUFFER_COMPLETE));
+        glViewport(0, 0, 64, 32);
         glClearColor(0.0f, 0.0f, 1.0f, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT);
         unsigned char rgba[4] = {};
         glReadPixels(63, 31, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
-        EXPECT_EQ(Pixel({ rgba[0], rgba[1], rgba[2], rgba[3] }), (Pixel { 0, 0, 255, 255 }));
-        glDeleteTextures(1, &colour.id);
+        EXPECT_EQ(rgba[2], 255) << "the whole size is allocated";
     }
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
 
@@ -69,6 +61,7 @@ TEST(FrameBufferTest, RenderTargetAndDepthBufferMakeACompleteFramebuffer)
     EXPECT_NE(out.find("GL_INVALID_OPERATION"), std::string::npos) << out;
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glDeleteFramebuffers(1, &framebuffer);
+    glDeleteTextures(1, &colour.id);
 }
 
 } // namespace

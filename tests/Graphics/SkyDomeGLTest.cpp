@@ -1,14 +1,35 @@
-#include "support/GLTestSupport.h"
 #include "Graphics/Camera.h"
 #include "Graphics/SkyDome.h"
 #include "World/Planet.h"
+#include "support/GLTestSupport.h"
 
 #include <GL/glu.h>
-#include <algorithm>
-#include <gtest/gtest.h>
-#include <memory>
+#include <cmath>
 
 namespace {
+
+TEST(SkyDomeMeshTest, DomeRunsFromThePoleDownOverTheWholeSphereForAnyStep)
+{
+    const std::vector<SkyVertex> dome = SkyDome::generate(15.0f, 15.0f);
+    ASSERT_EQ(dome.size(), 1152u) << "12 rows x 24 columns x 4";
+    EXPECT_NEAR(dome[0].y, 20.0f, 1e-6);
+    EXPECT_FLOAT_EQ(dome[0].v, 1.0f);
+    for (const SkyVertex& v : dome)
+        EXPECT_NEAR(std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z), 20.0f, 1e-4);
+    // Row 6 starts at 90 degrees from the pole: its first vertex is on the horizon.
+    const SkyVertex& horizon = dome[6 * 24 * 4];
+    EXPECT_NEAR(horizon.x, 20.0f, 1e-4);
+    EXPECT_NEAR(horizon.y, 0.0f, 1e-4);
+    EXPECT_NEAR(horizon.u, 0.75f, 1e-6);
+    EXPECT_NEAR(horizon.v, 0.5f, 1e-6);
+    EXPECT_NEAR(dome.back().y, -20.0f, 1e-4);
+
+    EXPECT_EQ(SkyDome::generate(30.0f, 30.0f).size(), 12u * 6u * 4u);
+    // 7 divides neither 360 nor 180: the columns stop at 357 - 7 = 350.
+    EXPECT_EQ(SkyDome::generate(7.0f, 7.0f).size(), 51u * 25u * 4u);
+    // A step under a whole degree would never advance; it counts as one.
+    EXPECT_EQ(SkyDome::generate(0.0f, 90.0f).size(), 360u * 2u * 4u);
+}
 
 // A player standing on the equator at +x, looking along the horizon to +z.
 // The sun turns in the x-z plane: angle 0 is noon overhead, 90 sets in
@@ -16,113 +37,75 @@ namespace {
 class SkyDomeTest : public ::testing::Test
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        planet = std::make_unique<Planet>(500.0);
-        camera = std::make_unique<Camera>();
-        testing::internal::CaptureStdout();
-        testing::internal::CaptureStderr();
-        dome = std::make_unique<SkyDome>(15.0f, 15.0f);
-        messages = testing::internal::GetCapturedStdout() + testing::internal::GetCapturedStderr();
-    }
-    static void TearDownTestSuite()
-    {
-        dome.reset();
-        camera.reset();
-        planet.reset();
-    }
-
-    void SetUp() override
-    {
-        Orientation view;
-        view.forward = Vector3(0, 0, 1);
-        view.up = Vector3(1, 0, 0);
-        view.right = Vector3(0, 1, 0);
-        camera->set(Vector3(505, 0, 0), view);
-    }
-
-    struct Colour
-    {
-        double r, g, b;
-    };
+    static constexpr int width = 96, height = 64;
 
     // The average colour of a small patch around (x, y) of the picture seen
     // with the sun at the given angle.
-    Colour skyAt(double sunAngle, int x, int y)
+    std::array<double, 3> skyAt(SkyDome& dome, double sunAngle, int x, int y)
     {
-        planet->setSunAngle(sunAngle);
+        planet.setSunAngle(sunAngle);
         OffscreenTarget target(width, height);
         glMatrixMode(GL_PROJECTION);
         glLoadIdentity();
-        gluPerspective(camera->fieldOfView, double(width) / height, camera->nearPlane, camera->farPlane);
+        gluPerspective(camera.fieldOfView, double(width) / height, camera.nearPlane, camera.farPlane);
         glMatrixMode(GL_MODELVIEW);
         glLoadIdentity();
-        camera->applyView();
+        camera.applyView();
         glClearColor(1, 0, 1, 1);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         // The game culls back faces: the dome must face inwards.
         glEnable(GL_CULL_FACE);
-        dome->render(camera->lookDirection());
+        dome.render(camera.lookDirection());
         glDisable(GL_CULL_FACE);
-
-        Colour sum { 0, 0, 0 };
-        const int radius = 2;
-        for (int dy = -radius; dy <= radius; ++dy) {
-            for (int dx = -radius; dx <= radius; ++dx) {
-                const auto p = target.pixel(x + dx, y + dy);
-                sum.r += p[0];
-                sum.g += p[1];
-                sum.b += p[2];
-            }
-        }
-        const double n = (2 * radius + 1) * (2 * radius + 1) * 255.0;
-        return { sum.r / n, sum.g / n, sum.b / n };
+        std::array<double, 3> sum {};
+        for (int dy = -2; dy <= 2; ++dy)
+            for (int dx = -2; dx <= 2; ++dx)
+                for (int c = 0; c < 3; ++c)
+                    sum[c] += target.pixel(x + dx, y + dy)[c] / (25 * 255.0);
+        return sum;
     }
 
-    static constexpr int width = 96;
-    static constexpr int height = 64;
-    static inline std::unique_ptr<Planet> planet;
-    static inline std::unique_ptr<Camera> camera;
-    static inline std::unique_ptr<SkyDome> dome;
-    static inline std::string messages;
+    Planet planet { 500.0 };
+    Camera camera;
 };
 
-TEST_F(SkyDomeTest, UploadsTheWholeDomeAndRestoresTheStateItChanges)
+TEST_F(SkyDomeTest, DayIsBlueSunsetIsWarmAndNightIsDarkAndTheStateIsRestored)
 {
-    EXPECT_EQ(messages, "");
-    EXPECT_EQ(dome->vertexCount, 1152);
-    EXPECT_EQ(dome->buffer.count, 1152);
+    camera.set({ 505, 0, 0 }, Orientation::fromAxes({ 0, 0, 1 }, { 1, 0, 0 }, { 0, 1, 0 }));
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    SkyDome dome(15.0f, 15.0f);
+    EXPECT_EQ(testing::internal::GetCapturedStdout() + testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(dome.vertexCount, 1152);
+    EXPECT_EQ(dome.buffer.count, 1152);
 
-    glDisable(GL_DEPTH_TEST);
+    const struct
+    {
+        const char* name;
+        double sunAngle;
+        int x, y;
+        std::array<double, 3> colour;
+    } cases[] = {
+        { "day, horizon", 0.0, width / 2, height / 2 + 3, { 0.52, 0.69, 0.92 } },
+        { "day, high", 0.0, width / 2, height - 4, { 0.23, 0.44, 0.83 } },
+        { "sunset, near the sun", 92.0, width / 2 + 20, height / 2 + 2, { 0.69, 0.43, 0.29 } },
+        { "night, horizon", 180.0, width / 2, height / 2 + 3, { 0.03, 0.05, 0.11 } },
+        { "night, high", 180.0, width / 2, height - 4, { 0.01, 0.02, 0.06 } },
+    };
+    for (const auto& c : cases) {
+        glDisable(GL_DEPTH_TEST);
+        glDisable(GL_LIGHTING);
+        const auto seen = skyAt(dome, c.sunAngle, c.x, c.y);
+        for (int i = 0; i < 3; ++i)
+            EXPECT_NEAR(c.colour[i], seen[i], 0.05) << c.name << ", channel " << i;
+        EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST) && glIsEnabled(GL_LIGHTING)) << c.name;
+    }
     glDisable(GL_LIGHTING);
-    skyAt(0.0, width / 2, height / 2);
-    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-    EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
     EXPECT_EQ(currentProgram, 0u);
     GLint program = -1;
     glGetIntegerv(GL_CURRENT_PROGRAM, &program);
     EXPECT_EQ(program, 0);
-    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-    glDisable(GL_LIGHTING);
-}
-
-TEST_F(SkyDomeTest, DayIsBlueSunsetIsWarmAndNightIsDark)
-{
-    const Colour horizon = skyAt(0.0, width / 2, height / 2 + 3);
-    const Colour high = skyAt(0.0, width / 2, height - 4);
-    EXPECT_GT(horizon.b, std::max(0.7, horizon.r));
-    EXPECT_GT(high.b, high.r + 0.3);
-    EXPECT_LT(high.r, horizon.r) << "the sky is paler at the horizon";
-
-    const Colour nearSun = skyAt(92.0, width / 2 + 20, height / 2 + 2);
-    EXPECT_GT(nearSun.r, std::max(0.5, nearSun.b + 0.2));
-
-    for (int y : { height / 2 + 3, height - 4 }) {
-        const Colour night = skyAt(180.0, width / 2, y);
-        EXPECT_LT(std::max(night.r, night.g), 0.15);
-        EXPECT_LT(night.b, 0.2);
-        EXPECT_GE(night.b, night.r) << "night stays blue-black";
-    }
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
 } // namespace

@@ -1,13 +1,9 @@
-#include "support/GLTestSupport.h"
 #include "Graphics/Textures.h"
-
-#include <gtest/gtest.h>
+#include "support/GLTestSupport.h"
 
 namespace {
 
-const sf::Color red = sf::Color::Red;
-const sf::Color green = sf::Color::Green;
-const sf::Color blue = sf::Color::Blue;
+const sf::Color red = sf::Color::Red, green = sf::Color::Green, blue = sf::Color::Blue;
 
 std::vector<unsigned char> level0(GLenum target, GLuint id, int bytes)
 {
@@ -16,6 +12,15 @@ std::vector<unsigned char> level0(GLenum target, GLuint id, int bytes)
     glGetTexImage(target, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
     glBindTexture(target, 0);
     return pixels;
+}
+
+GLint parameter(GLuint volume, GLenum name)
+{
+    GLint value = 0;
+    glBindTexture(GL_TEXTURE_3D, volume);
+    glGetTexParameteriv(GL_TEXTURE_3D, name, &value);
+    glBindTexture(GL_TEXTURE_3D, 0);
+    return value;
 }
 
 class TexturesTest : public ::testing::Test
@@ -30,34 +35,30 @@ TEST_F(TexturesTest, TwoDimensionalTexturesAreFlippedAndCachedOnlyWhenRead)
     Texture* texture = getTexture2D("cached.png");
     ASSERT_NE(texture, nullptr);
     EXPECT_EQ(texture->width, 4);
-    const auto pixels = level0(GL_TEXTURE_2D, texture->id, 4 * 4 * 4);
-    EXPECT_EQ(pixels[2], 255) << "texture row t = 0 is the image's bottom, blue";
+    EXPECT_EQ(level0(GL_TEXTURE_2D, texture->id, 4 * 4 * 4)[2], 255)
+        << "row t = 0 is the image's bottom, blue";
 
-    // The file is read once: the cache answers even after it is gone.
     std::filesystem::remove("resources/textures/cached.png");
     testing::internal::CaptureStdout();
-    EXPECT_EQ(getTexture2D("cached.png"), texture);
+    EXPECT_EQ(getTexture2D("cached.png"), texture) << "the file is read once";
     EXPECT_EQ(getTexture2D("late.png"), nullptr);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "Error loading image data!\n");
     scratch.image("resources/textures/late.png", 2, { green, green });
     EXPECT_NE(getTexture2D("late.png"), nullptr) << "a failure is not cached";
 }
 
-TEST_F(TexturesTest, ArraysAreCachedByTheOrderedListAndNeedEqualSizes)
+TEST_F(TexturesTest, ArraysAreCachedByTheOrderedListAndRefuseUnequalSizes)
 {
     scratch.image("resources/textures/a.png", 2, { red, red });
     scratch.image("resources/textures/b.png", 2, { blue, blue });
     scratch.image("resources/textures/big.png", 4, { blue, blue, blue, blue });
-
     Texture* ab = getTextureArray({ "a.png", "b.png" });
     ASSERT_NE(ab, nullptr);
-    EXPECT_EQ(ab->target, static_cast<GLenum>(GL_TEXTURE_2D_ARRAY));
+    EXPECT_EQ(ab->target, GLenum(GL_TEXTURE_2D_ARRAY));
     EXPECT_EQ(getTextureArray({ "a.png", "b.png" }), ab);
     Texture* ba = getTextureArray({ "b.png", "a.png" });
     ASSERT_NE(ba, nullptr);
-    EXPECT_NE(ba, ab);
     EXPECT_NE(ba->id, ab->id);
-
     const auto layers = level0(GL_TEXTURE_2D_ARRAY, ab->id, 2 * 2 * 4 * 2);
     EXPECT_EQ(layers[0], 255) << "layer 0 is the first name, red";
     EXPECT_EQ(layers[16 + 2], 255) << "layer 1 is the second name, blue";
@@ -66,8 +67,7 @@ TEST_F(TexturesTest, ArraysAreCachedByTheOrderedListAndNeedEqualSizes)
     testing::internal::CaptureStdout();
     EXPECT_EQ(getTextureArray({ "a.png", "big.png" }), nullptr);
     EXPECT_EQ(getTextureArray({ "a.png", "gone.png" }), nullptr);
-    const std::string out = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(out,
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
         "Error loading textures for texture array: different texture sizes!\n"
         "Error loading image data!\n"
         "Error loading textures for texture array: different texture sizes!\n");
@@ -78,33 +78,24 @@ TEST_F(TexturesTest, VolumeTexturesStackEqualSlicesInOrder)
     scratch.image("caustics/01.png", 2, { red, green });
     scratch.image("caustics/02.png", 2, { blue, blue });
     scratch.image("caustics/odd.png", 3, { blue, blue });
-
     const GLuint volume = createTexture3D({ "caustics/01.png", "caustics/02.png" }, true);
     ASSERT_NE(volume, 0u);
     GLint depth = 0;
-    GLint wrap = 0;
     glBindTexture(GL_TEXTURE_3D, volume);
     glGetTexLevelParameteriv(GL_TEXTURE_3D, 0, GL_TEXTURE_DEPTH, &depth);
-    glGetTexParameteriv(GL_TEXTURE_3D, GL_TEXTURE_WRAP_R, &wrap);
-    glBindTexture(GL_TEXTURE_3D, 0);
     EXPECT_EQ(depth, 2);
-    EXPECT_EQ(wrap, GL_REPEAT);
+    EXPECT_EQ(parameter(volume, GL_TEXTURE_WRAP_R), GL_REPEAT);
     const auto slices = level0(GL_TEXTURE_3D, volume, 2 * 2 * 4 * 2);
     EXPECT_EQ(slices[0], 255) << "slices keep the file's row order: top row red first";
     EXPECT_EQ(slices[16 + 2], 255);
-
-    const GLuint clamped = createTexture3D({ "caustics/02.png" }, false);
-    glBindTexture(GL_TEXTURE_3D, clamped);
-    glGetTexParameteriv(GL_TEXTURE_3D, GL_TEXTURE_WRAP_S, &wrap);
-    glBindTexture(GL_TEXTURE_3D, 0);
-    EXPECT_EQ(wrap, GL_CLAMP_TO_EDGE);
+    EXPECT_EQ(parameter(createTexture3D({ "caustics/02.png" }, false), GL_TEXTURE_WRAP_S), GL_CLAMP_TO_EDGE);
 
     EXPECT_EQ(createTexture3D({}, true), 0u);
     testing::internal::CaptureStdout();
     EXPECT_EQ(createTexture3D({ "caustics/01.png", "caustics/odd.png", "caustics/02.png" }, true), 0u);
     EXPECT_EQ(
         testing::internal::GetCapturedStdout(), "Error loading textures for 3d texture! Different sizes!\n");
-    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
 } // namespace
