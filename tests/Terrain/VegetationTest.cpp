@@ -72,10 +72,10 @@ TEST(VegetationTest, EachPointStandsAQuadOneHighAndTwoWide)
     const Vector3 side = (at(0) - at(3)) / 2.0;
     EXPECT_NEAR(side.length(), 1.0, 1e-6);
     EXPECT_NEAR(side.dot({ 0, 0, 1 }), std::cos(6.0 * 3.141592653589 / 180.0), 1e-6);
-    const float texCoords[4][2] = { { 0, 0 }, { 0, 1 }, { 1, 1 }, { 1, 0 } };
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(quad[i].texCoord[0], texCoords[i][0]);
-        EXPECT_EQ(quad[i].texCoord[1], texCoords[i][1]);
-        EXPECT_EQ(quad[i].normal[1], 1.0f);
+    std::vector<float> texCoords;
+    for (const auto& corner : quad) {
+        texCoords.insert(texCoords.end(), { corner.texCoord[0], corner.texCoord[1] });
+        EXPECT_EQ(corner.normal[1], 1.0f);
     }
+    EXPECT_EQ(texCoords, (std::vector<float> { 0, 0, 0, 1, 1, 1, 1, 0 }));
 }
