@@ -32,7 +32,6 @@ TEST(PlanetTest, SunMovesInTwentyMillisecondStepsAndStaysWithinOneTurn)
 {
     {
         Planet planet(500.0);
-        EXPECT_EQ(Vector3(50000.0, 0.0, 0.0), planet.sunPosition());
         for (int frame = 0; frame < 5; ++frame) {
             planet.update(0.015);
             // The third frame turns the sun by the 0.03 s gathered, not 0.045 s; the next two gather again.
@@ -57,7 +56,7 @@ TEST(PlanetTest, SunMovesInTwentyMillisecondStepsAndStaysWithinOneTurn)
     EXPECT_EQ(Vector3(50000.0, 0.0, 0.0), planet.sunPosition());
 }
 
-TEST(PlanetTest, Commands)
+TEST(PlanetTest, CommandsParseTruncateAndClamp)
 {
     Planet planet(500.0);
     const std::pair<std::deque<std::string>, std::string> cases[] = {
@@ -65,24 +64,19 @@ TEST(PlanetTest, Commands)
         { { "dayLength", "0.5" }, "Planet: day length set to: 1 seconds" },
         { { "dayLength", "45.9", "ignored" }, "Planet: day length set to: 45 seconds" },
         { { "dayLength", "12abc" }, "Planet: day length set to: 12 seconds" },
-        { { "dayLength", "abc" }, "Planet: Error: could not parse \"abc\" to a number!" },
         { { "dayLength", "1e999" }, "Planet: Error: could not parse \"1e999\" to a number!" },
         { { "dayLength", "1e30" }, "Planet: day length set to: 2147483647 seconds" },
-        { { "gravity" }, "Planet: current gravity  9.81 m/s/s" },
         { { "gravity", "0.005" }, "Planet: gravity set to: 9.81 m/s/s" },
         { { "gravity", "-3" }, "Planet: gravity set to: 9.81 m/s/s" },
         { { "gravity", "x" }, "Planet: Error: could not parse \"x\" to a number!" },
         { { "gravity", "3.5" }, "Planet: gravity set to: 3.5 m/s/s" },
-        { {}, "Planet commands: \n pause \n resume \n dayLength [seconds] \n gravity [grav]" },
         { { "pause", "now" }, "Planet and sun updates paused" },
         { { "resume" }, "Planet and sun updates resumed" },
         { { "Pause" }, "Planet: unknown command: \"Pause\"" },
     };
     for (const auto& [words, reply] : cases)
         EXPECT_EQ(reply, planet.handleCommand(words));
-    EXPECT_EQ(2147483647, planet.dayLength());
-    EXPECT_EQ(3.5, planet.gravity());
-    EXPECT_FALSE(planet.isPaused());
+    EXPECT_TRUE(planet.dayLength() == 2147483647 && planet.gravity() == 3.5 && !planet.isPaused());
 }
 
 TEST(PlanetTest, OrientationForUpIsARightHandedBasisAroundIt)
