@@ -17,12 +17,10 @@
 namespace {
 
 const int size = 128;
-// The scenes lie on the planet's +x side, where the noon sun of a new planet
-// stands overhead and "up" is +x.
-const int grassMaterial = 1;
-const int gridMaterial = 9; // unknown: drawn with the grid layer
 
-// Ground below x = level (densities rising one step per voxel inwards).
+// Ground below x = level (densities rising one step per voxel inwards): the
+// scenes lie on the planet's +x side, where the noon sun of a new planet
+// stands overhead and "up" is +x.
 FunctionField::Function groundUnder(double level, int material)
 {
     return [=](int x, int, int) {
@@ -30,68 +28,63 @@ FunctionField::Function groundUnder(double level, int material)
     };
 }
 
-class TerrainRendererTest : public ::testing::Test
+// Meshes a cell of a world and uploads its blocks, as a frame's update would.
+std::unique_ptr<GridCell> cell(FunctionWorld& world, const VoxelBox& box, bool fine)
 {
-protected:
-    TerrainRendererTest()
-    {
-        glEnable(GL_DEPTH_TEST);
-        glEnable(GL_CULL_FACE);
-        glEnable(GL_BLEND);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        gluPerspective(60.0, 1.0, 0.1, 500.0);
-        glMatrixMode(GL_MODELVIEW);
-    }
+    auto made = std::make_unique<GridCell>(box, &world, fine ? 2 : 4, fine);
+    made->terrain->update(0.0);
+    made->water->update(0.0);
+    EXPECT_TRUE(made->terrain->hasTriangles() && made->water->hasTriangles());
+    return made;
+}
 
-    // Places the camera and loads its view, as the scene does before the pass.
-    void look(const Vector3& eye, const Vector3& forward, const Vector3& up)
-    {
-        glLoadIdentity();
-        camera.set(eye, Orientation::fromAxes(forward, up, forward.cross(up)));
-        camera.applyView();
-    }
-
-    // Meshes a cell of a world and uploads its blocks, as a frame's update would.
-    std::unique_ptr<GridCell> cell(FunctionWorld& world, const VoxelBox& box, bool fine)
-    {
-        auto made = std::make_unique<GridCell>(box, &world, fine ? 2 : 4, fine);
-        made->terrain->update(0.0);
-        made->water->update(0.0);
-        EXPECT_TRUE(made->terrain->hasTriangles() && made->water->hasTriangles());
-        return made;
-    }
-
-    // One frame: cleared like the game's, then the pass.
-    void frame(TerrainRenderer& renderer, const std::vector<GridCell*>& fine,
-        const std::vector<GridCell*>& coarse, int cursorX, int cursorY)
-    {
-        glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
-        renderer.renderCells(fine, coarse, cursorX, cursorY);
-    }
-
-    OffscreenTarget target { size, size };
-    Interface interface;
-    Camera camera;
-    Planet planet { 500.0 };
-    FunctionWorld unused { nowhere(), nowhere() };
-    Terrain terrain { unused, Vector3 { 500.0, 0.0, 0.0 } };
-};
+GLint polygonMode()
+{
+    GLint modes[2] = { 0, 0 };
+    glGetIntegerv(GL_POLYGON_MODE, modes);
+    return modes[0];
+}
 
 } // namespace
 
-TEST_F(TerrainRendererTest, LoadsEveryProgramSilentlyWithItsAttributesInPlaceAndReloadsThem)
+// One render pass, loaded silently and reloaded by the terrain's command,
+// draws three views: models picked by their colour and outlined; seen from
+// above, the fine cell's grass lower than the coarse cell's grid-textured
+// ground, which would hide it without the stencil, with cells off to the side
+// neither drawn nor given grass or water, and the cursor picking the ground
+// by depth (at the picture's edge when it lies beyond); and the sky picked on
+// the far plane.
+TEST(TerrainRendererTest, RendersAndPicksAScene)
 {
+    OffscreenTarget target(size, size);
+    Interface interface;
+    Camera camera;
+    Planet planet(500.0);
+    FunctionWorld unused(nowhere(), nowhere());
+    Terrain terrain(unused, Vector3 { 500.0, 0.0, 0.0 });
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_CULL_FACE);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(60.0, 1.0, 0.1, 500.0);
+    glMatrixMode(GL_MODELVIEW);
+    auto look = [&](const Vector3& eye, const Vector3& forward, const Vector3& up) {
+        glLoadIdentity();
+        camera.set(eye, Orientation::fromAxes(forward, up, forward.cross(up)));
+        camera.applyView();
+    };
+
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
-    auto renderer = std::make_unique<TerrainRenderer>(terrain, nullptr);
+    auto renderer = std::make_unique<TerrainRenderer>(terrain, [](const Vector3& p) {
+        return std::optional<Vector3>({ 497.0, p.y, p.z });
+    });
     const std::string out = testing::internal::GetCapturedStdout();
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     EXPECT_TRUE(out.find("rror") == std::string::npos && out.find("failed") == std::string::npos) << out;
     EXPECT_FALSE(renderer->dwarf->meshes.empty() || renderer->forge->meshes.empty());
-
     // The attributes each program reads at the locations every mesh feeds them ("-" for none).
     const std::pair<std::unique_ptr<ShaderProgram> TerrainRenderer::*, const char*> programs[] = {
         { &TerrainRenderer::terrainProgram, "vPosition vNormal - vAlpha vMaterial" },
@@ -123,77 +116,28 @@ TEST_F(TerrainRendererTest, LoadsEveryProgramSilentlyWithItsAttributesInPlaceAnd
                     << name << reloaded;
         }
     }
-    renderer.reset();
-    EXPECT_FALSE(terrain.reloadShaders) << "a destroyed pass must not be called";
-    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-}
 
-// Seen from above: the fine cell's grass lies lower than the coarse cell's
-// grid-textured ground, which would hide it without the stencil; cells off to
-// the side are neither drawn nor given grass or water; the cursor picks the
-// ground by depth, the sky on the far plane, and at the picture's edge when
-// it lies beyond.
-TEST_F(TerrainRendererTest, StencilOrderedRingsCulledByTheViewAndPickedByDepth)
-{
-    FunctionWorld low(groundUnder(497.0, grassMaterial), groundUnder(495.0, 0));
-    FunctionWorld high(groundUnder(499.0, gridMaterial), groundUnder(490.0, 0));
+    FunctionWorld low(groundUnder(497.0, 1), groundUnder(495.0, 0)); // grass
+    FunctionWorld high(groundUnder(499.0, 9), groundUnder(490.0, 0)); // unknown: the grid layer
     auto fine = cell(low, { 492, 504, 0, 12, 0, 12 }, true);
     auto fineAside = cell(low, { 492, 504, 0, 12, 200, 212 }, true);
     auto coarse = cell(high, { 480, 520, -14, 26, -14, 26 }, false);
     auto coarseAside = cell(high, { 480, 520, -14, 26, 300, 340 }, false);
     ASSERT_GT(fineAside->terrain->vegetationVertexCount(), 0);
-    look({ 530.0, 6.0, 6.0 }, { -1.0, 0.0, 0.0 }, { 0.0, 1.0, 0.0 });
+    auto frame = [&](const std::vector<GridCell*>& fineCells, const std::vector<GridCell*>& coarseCells,
+                     int x, int y) {
+        glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+        renderer->renderCells(fineCells, coarseCells, x, y);
+    };
 
-    TerrainRenderer renderer(terrain, nullptr);
-    const std::size_t spheres = DebugShapes::getInstance().queuedSpheres();
-    frame(renderer, { fineAside.get(), fine.get() }, { coarseAside.get(), coarse.get() }, size / 2, size / 2);
-    const TerrainRenderer::PassCounts& pass = renderer.lastPass;
-    EXPECT_EQ(std::vector<int>({ pass.fineTerrain, pass.coarseTerrain, pass.vegetation, pass.fineWater,
-                  pass.coarseWater }),
-        std::vector<int>({ 1, 1, 1, 1, 1 }));
-    const Pixel centre = target.pixel(size / 2, size / 2);
-    EXPECT_GT(centre[1], centre[2]) << "grass (green) from the fine cell";
-    const Pixel corner = target.pixel(4, 4);
-    EXPECT_GT(corner[2], corner[1]) << "the grid (blue) from the coarse cell around it";
-    EXPECT_LT((renderer.pickedPosition - Vector3(497.0, 6.0, 6.0)).length(), 0.3);
-    EXPECT_EQ(DebugShapes::getInstance().queuedSpheres(), spheres + 1)
-        << "a red sphere marks the picked point";
-    // The picking buffer is shown in a window of its own.
-    EXPECT_NE(interface.findComponent("FBO"), nullptr);
-
-    // A block in wireframe leaves the polygon mode filled for what follows.
-    fine->terrain->wireframe = true;
-    frame(renderer, { fine.get() }, { coarse.get() }, 0, size / 2);
-    const Vector3 edge = renderer.pickedPosition;
-    frame(renderer, { fine.get() }, { coarse.get() }, -50, size / 2);
-    EXPECT_EQ(renderer.pickedPosition, edge);
-    EXPECT_NEAR(edge.x, 499.0, 0.3);
-    GLint modes[2] = { 0, 0 };
-    glGetIntegerv(GL_POLYGON_MODE, modes);
-    EXPECT_EQ(modes[0], GL_FILL);
-
-    // Level along +z, the top row looks 30 degrees above the horizon.
-    const Vector3 eye { 501.0, 6.0, 0.0 };
-    look(eye, { 0.0, 0.0, 1.0 }, { 1.0, 0.0, 0.0 });
-    frame(renderer, { fine.get() }, { coarse.get() }, size / 2, size - 1);
-    const Vector3 ray = renderer.pickedPosition - eye;
-    EXPECT_NEAR(ray.z, 500.0, 1.0) << "on the far plane, 500 ahead";
-    EXPECT_GT(ray.x, 250.0) << "up along the top row's ray";
-    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-}
-
-TEST_F(TerrainRendererTest, TheInstanceUnderTheCursorIsPickedByItsColourAndMarked)
-{
     look({ 499.0, 6.0, 0.0 }, { 0.0, 0.0, 1.0 }, { 1.0, 0.0, 0.0 });
-    TerrainRenderer renderer(terrain, [](const Vector3& p) {
-        return std::optional<Vector3>({ 497.0, p.y, p.z });
-    });
-    frame(renderer, {}, {}, 0, 0);
-    ASSERT_EQ(renderer.instances.count(), 5);
-    EXPECT_EQ(renderer.instances.picked, 0);
-
+    frame({}, {}, 0, 0);
+    ModelInstances& instances = renderer->instances;
+    ASSERT_EQ(instances.count(), 5);
+    EXPECT_EQ(instances.picked, 0);
     // The middle of the second dwarf, where it appears.
-    const ModelInstances::Position& dwarf = renderer.instances.of("dwarf")[1];
+    const ModelInstances::Position& dwarf = instances.of("dwarf")[1];
     GLdouble modelView[16], projection[16], x, y, z;
     GLint viewport[4];
     glGetDoublev(GL_MODELVIEW_MATRIX, modelView);
@@ -203,17 +147,56 @@ TEST_F(TerrainRendererTest, TheInstanceUnderTheCursorIsPickedByItsColourAndMarke
     const int atX = static_cast<int>(x), atY = static_cast<int>(y);
     ASSERT_TRUE(atX > 0 && atX < size);
     const Pixel plain = target.pixel(atX, atY);
-
-    frame(renderer, {}, {}, atX, atY);
-    EXPECT_EQ(renderer.instances.picked, renderer.instances.numberOf("dwarf", 1));
+    frame({}, {}, atX, atY);
+    EXPECT_EQ(instances.picked, instances.numberOf("dwarf", 1));
     // Picked a frame late, the dwarf is marked in the next one.
-    frame(renderer, {}, {}, atX, atY);
+    frame({}, {}, atX, atY);
     EXPECT_NE(target.pixel(atX, atY), plain);
-    frame(renderer, {}, {}, 2, size - 2);
-    EXPECT_EQ(renderer.instances.picked, 0) << "nothing under the cursor";
+    frame({}, {}, 2, size - 2);
+    EXPECT_EQ(instances.picked, 0) << "nothing under the cursor";
+    instances = ModelInstances();
 
-    // A larger window: the picking buffer keeps its texture's name, grows,
-    // reads the new area and binds the window's framebuffer again after.
+    look({ 530.0, 6.0, 6.0 }, { -1.0, 0.0, 0.0 }, { 0.0, 1.0, 0.0 });
+    const std::size_t spheres = DebugShapes::getInstance().queuedSpheres();
+    frame({ fineAside.get(), fine.get() }, { coarseAside.get(), coarse.get() }, size / 2, size / 2);
+    const TerrainRenderer::PassCounts& pass = renderer->lastPass;
+    EXPECT_EQ(std::vector<int>({ pass.fineTerrain, pass.coarseTerrain, pass.vegetation, pass.fineWater,
+                  pass.coarseWater }),
+        std::vector<int>({ 1, 1, 1, 1, 1 }));
+    const Pixel centre = target.pixel(size / 2, size / 2);
+    EXPECT_GT(centre[1], centre[2]) << "grass (green) from the fine cell";
+    const Pixel corner = target.pixel(4, 4);
+    EXPECT_GT(corner[2], corner[1]) << "the grid (blue) from the coarse cell around it";
+    EXPECT_LT((renderer->pickedPosition - Vector3(497.0, 6.0, 6.0)).length(), 0.3);
+    EXPECT_EQ(DebugShapes::getInstance().queuedSpheres(), spheres + 1)
+        << "a red sphere marks the picked point";
+    EXPECT_NE(interface.findComponent("FBO"), nullptr) << "the picking buffer shown in a window of its own";
+    // A block in wireframe leaves the polygon mode filled for what follows.
+    fine->terrain->wireframe = true;
+    frame({ fine.get() }, { coarse.get() }, 0, size / 2);
+    const Vector3 edge = renderer->pickedPosition;
+    frame({ fine.get() }, { coarse.get() }, -50, size / 2);
+    EXPECT_EQ(renderer->pickedPosition, edge);
+    EXPECT_NEAR(edge.x, 499.0, 0.3);
+    EXPECT_EQ(polygonMode(), GL_FILL);
+
+    // Level along +z, the top row looks 30 degrees above the horizon.
+    const Vector3 eye { 501.0, 6.0, 0.0 };
+    look(eye, { 0.0, 0.0, 1.0 }, { 1.0, 0.0, 0.0 });
+    frame({ fine.get() }, { coarse.get() }, size / 2, size - 1);
+    const Vector3 ray = renderer->pickedPosition - eye;
+    EXPECT_NEAR(ray.z, 500.0, 1.0) << "on the far plane, 500 ahead";
+    EXPECT_GT(ray.x, 250.0) << "up along the top row's ray";
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    renderer.reset();
+    EXPECT_FALSE(terrain.reloadShaders) << "a destroyed pass must not be called";
+}
+
+// A larger window: the picking buffer keeps its texture's name, grows, reads
+// the new area and binds the window's framebuffer again after.
+TEST(PickingBufferTest, FollowsTheWindowSize)
+{
+    OffscreenTarget target(size, size);
     PickingBuffer picking(size, size);
     const GLuint texture = picking.texture().id;
     picking.begin(size * 2, size);
@@ -231,10 +214,11 @@ TEST_F(TerrainRendererTest, TheInstanceUnderTheCursorIsPickedByItsColourAndMarke
 
 // Blocks draw what their last update uploaded, grass included, and set the
 // fill mode again after a wireframe draw even when they have nothing to draw.
-TEST_F(TerrainRendererTest, BlocksDrawTheirLastUpload)
+TEST(VisualBlockGLTest, BlocksDrawTheirLastUpload)
 {
+    Planet planet(500.0);
     TerrainTextureRegistry::getInstance().addTerrainLayers();
-    FunctionWorld world(groundBelow(6.5, grassMaterial), groundBelow(496.5, 0));
+    FunctionWorld world(groundBelow(6.5, 1), groundBelow(496.5, 0));
     TerrainBlock block({ 0, 12, 0, 12, 0, 12 }, &world, 2);
     WaterBlock water({ 0, 12, 490, 502, 0, 12 }, &world, 2);
     EXPECT_EQ(block.drawnTriangleCount, 0) << "nothing before the first update";
@@ -263,9 +247,7 @@ TEST_F(TerrainRendererTest, BlocksDrawTheirLastUpload)
         glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
         b->wireframe = true;
         b->draw(0);
-        GLint modes[2] = { 0, 0 };
-        glGetIntegerv(GL_POLYGON_MODE, modes);
-        EXPECT_EQ(modes[0], GL_FILL);
+        EXPECT_EQ(polygonMode(), GL_FILL);
     }
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
