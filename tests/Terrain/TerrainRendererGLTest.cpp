@@ -18,16 +18,6 @@ namespace {
 
 const int size = 128;
 
-// Ground below x = level (densities rising one step per voxel inwards): the
-// scenes lie on the planet's +x side, where the noon sun of a new planet
-// stands overhead and "up" is +x.
-FunctionField::Function groundUnder(double level, int material)
-{
-    return [=](int x, int, int) {
-        return VoxelSample { static_cast<int>(std::clamp((level - x) * 40.0, -127.0, 127.0)), material };
-    };
-}
-
 // Meshes a cell of a world and uploads its blocks, as a frame's update would.
 std::unique_ptr<GridCell> cell(FunctionWorld& world, const VoxelBox& box, bool fine)
 {
@@ -48,12 +38,13 @@ GLint polygonMode()
 } // namespace
 
 // One render pass, loaded silently and reloaded by the terrain's command,
-// draws three views: models picked by their colour and outlined; seen from
-// above, the fine cell's grass lower than the coarse cell's grid-textured
-// ground, which would hide it without the stencil, with cells off to the side
-// neither drawn nor given grass or water, and the cursor picking the ground
-// by depth (at the picture's edge when it lies beyond); and the sky picked on
-// the far plane.
+// draws three views on the planet's +x side, where the noon sun of a new
+// planet stands overhead and "up" is +x: models picked by their colour and
+// outlined; seen from above, the fine cell's grass lower than the coarse
+// cell's grid-textured ground, which would hide it without the stencil, with
+// cells off to the side neither drawn nor given grass or water, and the
+// cursor picking the ground by depth (at the picture's edge when it lies
+// beyond); and the sky picked on the far plane.
 TEST(TerrainRendererTest, RendersAndPicksAScene)
 {
     OffscreenTarget target(size, size);
@@ -117,8 +108,8 @@ TEST(TerrainRendererTest, RendersAndPicksAScene)
         }
     }
 
-    FunctionWorld low(groundUnder(497.0, 1), groundUnder(495.0, 0)); // grass
-    FunctionWorld high(groundUnder(499.0, 9), groundUnder(490.0, 0)); // unknown: the grid layer
+    FunctionWorld low(groundBelow(497.0, 1, 0), groundBelow(495.0, 0, 0)); // grass
+    FunctionWorld high(groundBelow(499.0, 9, 0), groundBelow(490.0, 0, 0)); // unknown: the grid layer
     auto fine = cell(low, { 492, 504, 0, 12, 0, 12 }, true);
     auto fineAside = cell(low, { 492, 504, 0, 12, 200, 212 }, true);
     auto coarse = cell(high, { 480, 520, -14, 26, -14, 26 }, false);

@@ -68,12 +68,13 @@ private:
     }
 };
 
-// Ground below the height `level` (densities rising one step per voxel
-// down), air above, all of one material.
-inline FunctionField::Function groundBelow(double level, int material)
+// Ground below the height `level` along the y axis, or x for axis 0
+// (densities rising one step per voxel down), air above, all of one material.
+inline FunctionField::Function groundBelow(double level, int material, int axis = 1)
 {
-    return [=](int, int y, int) {
-        return VoxelSample { static_cast<int>(std::clamp((level - y) * 40.0, -127.0, 127.0)), material };
+    return [=](int x, int y, int) {
+        const double d = (level - (axis == 0 ? x : y)) * 40.0;
+        return VoxelSample { static_cast<int>(std::clamp(d, -127.0, 127.0)), material };
     };
 }
 
