@@ -55,15 +55,11 @@ protected:
     {
         return load<datablock>(file, contents, silent, [&] { return terrain(); });
     }
-    // Whether every voxel has the given density and material.
-    static bool uniform(const datablock& block, int density, int material)
+    static bool uniform(const datablock& b, int density, int material)
     {
-        bool all = true;
-        forEachLocal([&](int x, int y, int z) {
-            all = all && block.localVoxel(x, y, z).density() == density
-                && block.localVoxel(x, y, z).material() == material;
+        return everywhere([&](int x, int y, int z) {
+            return b.localVoxel(x, y, z).density() == density && b.localVoxel(x, y, z).material() == material;
         });
-        return all;
     }
 };
 
@@ -80,12 +76,10 @@ TEST_F(DatablockFileTest, TerrainBlocksRoundTripByteForByteInFileOrder)
     EXPECT_EQ(saved->localVoxel(2, 3, 4).density(), static_cast<signed char>(contents[2 * record]));
     EXPECT_EQ(saved->localVoxel(2, 3, 4).material(), static_cast<unsigned char>(contents[2 * record + 1]));
     auto loaded = terrain();
-    bool same = true;
-    forEachLocal([&](int x, int y, int z) {
-        same = same && loaded->localVoxel(x, y, z).density() == saved->localVoxel(x, y, z).density()
+    EXPECT_TRUE(everywhere([&](int x, int y, int z) {
+        return loaded->localVoxel(x, y, z).density() == saved->localVoxel(x, y, z).density()
             && loaded->localVoxel(x, y, z).material() == saved->localVoxel(x, y, z).material();
-    });
-    EXPECT_TRUE(same);
+    }));
     // Voxels saved before they were generated are generated after loading, with this block's own climate.
     EXPECT_DOUBLE_EQ(analyzer.climateValue(600, 600, 0), loaded->cornerClimate()[0]);
 
@@ -145,13 +139,14 @@ TEST_F(DatablockFileTest, WaterFilesAndTheirUniformForms)
     for (const auto& c : cases) {
         auto loaded
             = load<WaterDatablock>(file + ".w", c.contents, c.value != -128, [&] { return water(*block); });
-        bool all = true;
-        forEachLocal([&](int x, int y, int z) { all = all && loaded->localValue(x, y, z) == c.value; });
-        EXPECT_TRUE(all) << c.value;
+        EXPECT_TRUE(everywhere([&](int x, int y, int z) { return loaded->localValue(x, y, z) == c.value; }))
+            << c.value;
     }
 }
 
-TEST_F(DatablockFileTest, UnwritableFileIsFatalAndKeepsTheBlockModified)
+// A save killed at any moment leaves either the old file or the new one, whole; one that cannot
+// write is fatal and leaves the block modified.
+TEST_F(DatablockFileTest, KilledSaveNeverLeavesATornFileAndFailedSavesKeepTheBlockModified)
 {
     const std::string nowhere = temp.path + "missing/1.2.3";
     datablock block(&analyzer, nowhere, 30, 30, 0);
@@ -162,11 +157,7 @@ TEST_F(DatablockFileTest, UnwritableFileIsFatalAndKeepsTheBlockModified)
     EXPECT_THROW(waterBlock.saveIfModified(), const char*);
     testing::internal::GetCapturedStdout();
     EXPECT_TRUE(block.modified && waterBlock.modified);
-}
 
-// A save killed at any moment leaves either the old file or the new one, whole.
-TEST_F(DatablockFileTest, KilledSaveNeverLeavesATornFile)
-{
     auto first = terrain();
     auto second = terrain();
     fillRandom(*first, 1);
@@ -194,20 +185,7 @@ TEST_F(DatablockFileTest, KilledSaveNeverLeavesATornFile)
     }
 }
 
-TEST_F(DatablockFileTest, NaturalWaterFollowsTheHeightBelowTheSea)
-{
-    const double cases[][2] = { { -10.0, 127 }, { -6.0, 127 }, { -5.5, 63 }, { -5.0, 0 }, { -4.5, -63 },
-        { -4.0, -127 }, { -3.9, -127 }, { 3.0, -127 } };
-    for (const auto& c : cases) {
-        EXPECT_EQ(c[1], WaterDatablock::naturalValue(planet, 0.0, 0.0, 500.0 + c[0])) << c[0];
-        EXPECT_EQ(c[1], WaterDatablock::naturalValue(planet, 0.0, -500.0 - c[0], 0.0)) << c[0];
-    }
-    testing::internal::CaptureStdout();
-    EXPECT_THROW(WaterDatablock(nullptr, 0, 0, 0, "x.w"), const char*);
-    testing::internal::GetCapturedStdout();
-}
-
-TEST_F(DatablockFileTest, WaterIsComputedOnFirstReadClampedAndSavedBeforeReuse)
+TEST_F(DatablockFileTest, WaterIsNaturalOrNoneInRockComputedOnFirstReadClampedAndSavedBeforeReuse)
 {
     // Block 24, 0, 0 reaches from 20 units below the radius to its surface, near the equator.
     datablock terrain(&analyzer, "", 24, 0, 0);
@@ -245,4 +223,14 @@ TEST_F(DatablockFileTest, WaterIsComputedOnFirstReadClampedAndSavedBeforeReuse)
     terrain.reinit(24, 0, 0, "");
     water.reinit(&terrain, 24, 0, 0, first);
     EXPECT_EQ(127, water.getWater(486, 1, 2));
+    // Natural water follows the height below the sea.
+    const double cases[][2] = { { -10.0, 127 }, { -6.0, 127 }, { -5.5, 63 }, { -5.0, 0 }, { -4.5, -63 },
+        { -4.0, -127 }, { -3.9, -127 }, { 3.0, -127 } };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c[1], WaterDatablock::naturalValue(planet, 0.0, 0.0, 500.0 + c[0])) << c[0];
+        EXPECT_EQ(c[1], WaterDatablock::naturalValue(planet, 0.0, -500.0 - c[0], 0.0)) << c[0];
+    }
+    testing::internal::CaptureStdout();
+    EXPECT_THROW(WaterDatablock(nullptr, 0, 0, 0, "x.w"), const char*);
+    testing::internal::GetCapturedStdout();
 }

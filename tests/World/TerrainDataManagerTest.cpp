@@ -322,8 +322,15 @@ TEST_F(TerrainDataManagerTest, ConcurrentEditsReadsAndReuseKeepEveryBlockWhole)
     }
 }
 
-TEST_F(TerrainDataManagerTest, WorldFileStartsANewWorldOnTheSurfaceAndResumesAnOldOne)
+TEST_F(TerrainDataManagerTest, WorldFolderAndFile)
 {
+    const WorldFolder folder("Resources\\terrain\\", "Map");
+    EXPECT_EQ("resources/terrain/Map/map.file", folder.worldFilePath());
+    EXPECT_EQ("resources/terrain/Map/data/5/-7.2.4", folder.blockFile(-7, 2, 4));
+    // The sum of two extreme coordinates does not overflow: 2^32 mod 25.
+    for (const auto& c : { std::array<int, 3> { 20, 5, 0 }, { -30, 6, 24 }, { INT_MIN, INT_MIN, 21 } })
+        EXPECT_EQ(c[2], WorldFolder::folderIndex(c[0], c[1])) << c[0];
+    // A new world starts on the surface.
     auto manager = open(1000, false, "New");
     // Found by the ground search straight down the local up direction.
     EXPECT_TRUE(position[0] > 490.0 && position[0] < 510.0 && position[1] == 0.0 && position[2] == 0.0);
@@ -354,30 +361,16 @@ TEST_F(TerrainDataManagerTest, WorldFileStartsANewWorldOnTheSurfaceAndResumesAnO
     EXPECT_TRUE(position[0] == 498.123456 && position[1] == 1.0 && position[2] == -2.0);
     EXPECT_TRUE(manager->planet().sunAngle() == 33.0 && manager->planet().dayLength() == 90);
     manager.reset();
-    // Entries of other names are kept; day lengths are whole seconds, at least one.
+    // Entries of other names are kept; day lengths are whole seconds, and at least one.
     std::string expected = "[settings]\n" + stored;
     expected.replace(expected.find("90.9"), 4, "90");
     expected.replace(expected.find("498.123456"), 10, "498.123");
     EXPECT_EQ(expected, TempFolder::read(file));
-    for (const std::string day : { "0.5", "-4" })
-        EXPECT_EQ(1,
-            resume("int\nseed1\n3\n\nint\nseed2\n4\n\ndouble\nday length\n" + day + "\n\n")
-                ->planet()
-                .dayLength());
 
     // Without a usable seed2 the world takes the program's seeds, and keeps them from now on.
-    manager = resume("int\nseed1\n21\n\ndouble\nuser x\n7\n\n");
+    manager = resume("int\nseed1\n21\n\ndouble\nday length\n-4\n\ndouble\nuser x\n7\n\n");
     EXPECT_TRUE(manager->seed1() == 13 && manager->seed2() == 14 && position[0] == 7.0);
+    EXPECT_EQ(1, manager->planet().dayLength());
     manager.reset();
     EXPECT_NE(std::string::npos, TempFolder::read(file).find("int\nseed1\n13\n\nint\nseed2\n14\n"));
-}
-
-TEST(WorldFolderTest, BlockFilesAreSpreadOverTwentyFiveFolders)
-{
-    const WorldFolder folder("Resources\\terrain\\", "Map");
-    EXPECT_EQ("resources/terrain/Map/map.file", folder.worldFilePath());
-    EXPECT_EQ("resources/terrain/Map/data/5/-7.2.4", folder.blockFile(-7, 2, 4));
-    // The sum of two extreme coordinates does not overflow: 2^32 mod 25.
-    for (const auto& c : { std::array<int, 3> { 20, 5, 0 }, { -30, 6, 24 }, { INT_MIN, INT_MIN, 21 } })
-        EXPECT_EQ(c[2], WorldFolder::folderIndex(c[0], c[1])) << c[0];
 }
