@@ -1,7 +1,6 @@
 #include "Game/Window.h"
 #include "Graphics/Camera.h"
 
-#include <GL/glew.h>
 #include <cmath>
 #include <gtest/gtest.h>
 
@@ -55,29 +54,4 @@ TEST(CameraTest, TurnsLooksUpToShortOfTheVerticalAndMovesAlongFlaggedAxes)
     camera.moveForward = camera.moveBackward = camera.strafeLeft = camera.moveUp = camera.moveDown = true;
     camera.update(0.5);
     EXPECT_EQ(Vector3(1.5, 2.5, 2.5), camera.eye) << "the first of each pair wins";
-}
-
-TEST(CameraTest, ApplyViewPutsTheEyeAtTheOriginLookingDownMinusZ)
-{
-    Camera camera;
-    Orientation turned;
-    turned.rotateAboutUp(90.0);
-    camera.set({ 10.0, 20.0, 30.0 }, turned);
-    camera.pitch(100);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    camera.applyView();
-    GLdouble m[16];
-    glGetDoublev(GL_MODELVIEW_MATRIX, m);
-    auto toEye = [&m](const Vector3& p) {
-        return Vector3(m[0] * p.x + m[4] * p.y + m[8] * p.z + m[12],
-            m[1] * p.x + m[5] * p.y + m[9] * p.z + m[13], m[2] * p.x + m[6] * p.y + m[10] * p.z + m[14]);
-    };
-    // GL keeps its matrices in single precision.
-    expectNear({ 0.0, 0.0, 0.0 }, toEye(camera.eye), 1e-4);
-    expectNear({ 0.0, 0.0, -1.0 }, toEye(camera.eye + camera.lookDirection()), 1e-4);
-    // The body's up stays in the view's vertical plane, above the horizon.
-    const Vector3 up = toEye(camera.eye + camera.orientation.up);
-    EXPECT_NEAR(0.0, up.x, 1e-4);
-    EXPECT_GT(up.y, 0.0);
 }
