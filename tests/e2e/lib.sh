@@ -38,6 +38,8 @@ cleanup() {
   if [ -n "$GAME_PID" ] && kill -0 "$GAME_PID" 2>/dev/null; then
     kill -9 "$GAME_PID" 2>/dev/null || true
   fi
+  # The game's waiting shell writes its exit status into the work folder.
+  wait || true
   [ -n "${GLEBE_E2E_KEEP:-}${GLEBE_E2E_SHOTS:-}" ] || rm -rf "$WORK"
 }
 trap cleanup EXIT
@@ -160,7 +162,9 @@ above() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a > b) }'; }
 pixels_differing() {
   convert "$1" -crop "${3:-100%x100%}" +repage "$WORK/crop-a.png"
   convert "$2" -crop "${3:-100%x100%}" +repage "$WORK/crop-b.png"
-  compare -metric AE -fuzz "${4:-0}%" "$WORK/crop-a.png" "$WORK/crop-b.png" null: 2>&1 | cut -d' ' -f1 || true
+  # Past a million, compare counts in scientific notation.
+  { compare -metric AE -fuzz "${4:-0}%" "$WORK/crop-a.png" "$WORK/crop-b.png" null: 2>&1 || true; } |
+    awk '{ printf "%d\n", $1 }'
 }
 
 # window_size: the game window's client size as WIDTHxHEIGHT.
