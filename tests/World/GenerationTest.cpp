@@ -198,7 +198,7 @@ TEST_F(GenerationTest, BlockCoordinatesBoundsAndCornerClimate)
     EXPECT_DOUBLE_EQ(0.75 * k[0] + 0.25 * k[4], b.climateAt(-20 + 4.75, 0, 40));
 }
 
-TEST_F(GenerationTest, PresetDensitiesAreKeptAndOnlyGetAMaterialOfTheirKind)
+TEST_F(GenerationTest, PresetDensitiesAreKeptAndClassifiedByTheirNeighbours)
 {
     datablock sky = block(SKY);
     const int x = sky.minX(), y = sky.minY(), z = sky.minZ();
@@ -221,10 +221,8 @@ TEST_F(GenerationTest, PresetDensitiesAreKeptAndOnlyGetAMaterialOfTheirKind)
     EXPECT_TRUE(neighbour.density() == Voxel::FULLY_SOLID && !neighbour.isGenerated());
     neighbour.setDensity(99);
     EXPECT_EQ(99, deep.getVoxel(deep.minX() + 4, deep.minY() + 3, deep.minZ() + 3)->density());
-}
 
-TEST_F(GenerationTest, FaceNeighboursOutsideCountAsGroundAndAsTheVoxelItself)
-{
+    // Face neighbours outside the block count as ground and as the voxel itself.
     datablock b(&analyzer, "block", 0, 25, 0); // on the +y axis, so up is almost +y
     forEachLocal([&](int x, int y, int z) { b.localVoxel(x, y, z).setDensity(50); });
     auto set = [&](int x, int y, int z, int density) { b.localVoxel(x, y, z).setDensity(density); };
