@@ -4,30 +4,29 @@
 #include <gtest/gtest.h>
 #include <thread>
 
-class BufferPoolTest : public ::testing::Test
+// Filing a request is the last thing a worker does before it waits.
+static void waitForRequests(const BufferPool& pool, int requests)
 {
-protected:
-    void SetUp() override
-    {
-        while (pool.spareNames() > 0)
-            pool.acquire();
-    }
-    // Filing a request is the last thing a worker does before it waits.
-    void waitForRequests(int requests)
-    {
-        while (pool.pendingRequests() < requests)
-            std::this_thread::yield();
-    }
-    BufferPool& pool = BufferPool::getInstance();
-};
+    while (pool.pendingRequests() < requests)
+        std::this_thread::yield();
+}
 
-TEST_F(BufferPoolTest, WorkersWaitForOneServiceThatServesThemAllAndTheNextRequests)
+static BufferPool& poolWithoutSpareNames()
 {
+    BufferPool& pool = BufferPool::getInstance();
+    while (pool.spareNames() > 0)
+        pool.acquire();
+    return pool;
+}
+
+TEST(BufferPoolTest, WorkersWaitForOneServiceThatServesThemAllAndTheNextRequests)
+{
+    BufferPool& pool = poolWithoutSpareNames();
     EXPECT_NE(pool.acquire(), 0u) << "the main thread generates names itself";
     GLuint names[3] = {};
     std::thread first([&] { names[0] = pool.acquire(); });
     std::thread second([&] { names[1] = pool.acquire(); });
-    waitForRequests(2);
+    waitForRequests(pool, 2);
     pool.service();
     first.join();
     second.join();
@@ -40,11 +39,12 @@ TEST_F(BufferPoolTest, WorkersWaitForOneServiceThatServesThemAllAndTheNextReques
     EXPECT_EQ(pool.spareNames(), 2 * BufferPool::batchSize - 3);
 }
 
-TEST_F(BufferPoolTest, WaitingWorkerIsReleasedWhenTheProgramShutsDown)
+TEST(BufferPoolTest, WaitingWorkerIsReleasedWhenTheProgramShutsDown)
 {
+    BufferPool& pool = poolWithoutSpareNames();
     GLuint name = 1;
     std::thread worker([&] { name = pool.acquire(); });
-    waitForRequests(1);
+    waitForRequests(pool, 1);
     Window::getInstance().running = false;
     worker.join();
     Window::getInstance().running = true;

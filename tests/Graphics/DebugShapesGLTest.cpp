@@ -42,16 +42,12 @@ TEST_F(DebugShapesTest, DrawAllDrawsEverythingInPlaceAndKeepsOnlyKeptLines)
 
 TEST_F(DebugShapesTest, ShapeWithoutDepthTestShowsThroughAndLeavesTheTestOff)
 {
-    // A quad nearer the viewer than the cubes.
+    // A quad nearer the viewer than the cube.
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LESS);
     glColor3f(0, 0, 1);
     glRecti(0, 0, width, height);
 
-    Cube hidden(20, 20, -10, 4, 1, 0, 0);
-    hidden.draw();
-    EXPECT_EQ(pixel(20, 20), blue) << "the depth-tested cube is behind";
-    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
     Cube shown(44.5f, 44.5f, -10, 4, 1, 0, 0);
     shown.depthTest = false;
     shown.wireframe = true;

@@ -69,7 +69,6 @@ TEST_F(ShaderProgramTest, UniformsReachTheProgramUntilAReloadWhichDropsTheGeomet
     shader->use();
     EXPECT_EQ(currentProgram, shader->program);
     shader->setVec3("missing", 1.0f, 2.0f, 3.0f);
-    shader->setInt("mode", 7);
     shader->setInt("mode", 9);
     GLuint texture = 0;
     glGenTextures(1, &texture);
@@ -95,11 +94,4 @@ TEST_F(ShaderProgramTest, UniformsReachTheProgramUntilAReloadWhichDropsTheGeomet
     EXPECT_EQ(programValue(shader->program, GL_ATTACHED_SHADERS), 2);
     EXPECT_TRUE(shader->uniformLocations.empty()) << "locations of the old program must not be reused";
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-}
-
-TEST(SharedProgramsTest, TheGameOverlayAndVertexColourProgramsBuildSilently)
-{
-    EXPECT_EQ(outputOf(createSharedPrograms), "");
-    EXPECT_EQ(
-        programValue(basic->program, GL_LINK_STATUS) + programValue(basecolor->program, GL_LINK_STATUS), 2);
 }

@@ -25,14 +25,9 @@ static GLint parameter(GLuint volume, GLenum name, bool ofLevel0 = false)
     return value;
 }
 
-class TexturesTest : public ::testing::Test
+TEST(TexturesTest, ImagesAreFlippedCachedOnlyWhenReadAndStackedOnlyWhenOfOneSize)
 {
-protected:
     ScratchDir scratch;
-};
-
-TEST_F(TexturesTest, TwoDimensionalTexturesAreFlippedAndCachedOnlyWhenRead)
-{
     scratch.image("resources/textures/cached.png", 2, { red, blue });
     Texture* texture = getTexture2D("cached.png");
     ASSERT_NE(texture, nullptr);
@@ -42,10 +37,8 @@ TEST_F(TexturesTest, TwoDimensionalTexturesAreFlippedAndCachedOnlyWhenRead)
     outputOf([] { EXPECT_EQ(getTexture2D("late.png"), nullptr); });
     scratch.image("resources/textures/late.png", 2, { green, green });
     EXPECT_NE(getTexture2D("late.png"), nullptr) << "a failure is not cached";
-}
 
-TEST_F(TexturesTest, ArraysAreCachedByTheOrderedListAndRefuseUnequalSizes)
-{
+    // Arrays are cached by the ordered list of names.
     scratch.image("resources/textures/a.png", 2, { red, red });
     scratch.image("resources/textures/b.png", 2, { blue, blue });
     scratch.image("resources/textures/big.png", 4, { blue, blue, blue, blue });
@@ -63,10 +56,7 @@ TEST_F(TexturesTest, ArraysAreCachedByTheOrderedListAndRefuseUnequalSizes)
         EXPECT_EQ(getTextureArray({ "a.png", "big.png" }), nullptr) << "the sizes differ";
         EXPECT_EQ(getTextureArray({ "a.png", "gone.png" }), nullptr);
     });
-}
 
-TEST_F(TexturesTest, VolumeTexturesStackEqualSlicesInOrder)
-{
     scratch.image("caustics/01.png", 2, { red, green });
     scratch.image("caustics/02.png", 2, { blue, blue });
     scratch.image("caustics/odd.png", 3, { blue, blue });
