@@ -184,17 +184,21 @@ centred() {
 
 # capture_pointer: a focus change at start-up (there is no window manager
 # here) frees the pointer, and F takes it again. A slow frame can leave a
-# captured pointer where it was for a while, so the pointer is nudged off the
-# centre until the game is seen bringing it back.
+# captured pointer where it was for seconds, so the pointer is nudged off the
+# centre until the game is seen bringing it back, and F pressed only when it
+# has not for a good while.
 capture_pointer() {
-  local size tries=0
+  local size
   size="$(window_size)"
-  until xdotool mousemove --window "$GAME_WINDOW" $((${size%x*} / 2)) $((${size#*x} / 2 + 1)) && sleep 1 && centred; do
-    tries=$((tries + 1))
-    [ "$tries" -lt 6 ] || fail "the game does not take the pointer"
+  for _ in 1 2 3 4 5 6; do
+    xdotool mousemove --window "$GAME_WINDOW" $((${size%x*} / 2)) $((${size#*x} / 2 + 1))
+    for _ in $(seq 20); do
+      sleep 0.25
+      centred && return
+    done
     key f
-    sleep 0.5
   done
+  fail "the game does not take the pointer"
 }
 
 # pointer_step DX DY: moves the captured pointer and waits for the frame that
