@@ -24,14 +24,10 @@ TEST_F(DebugShapesTest, DrawAllDrawsEverythingInPlaceAndKeepsOnlyKeptLines)
     EXPECT_EQ(currentProgram, 0u) << "shapes draw with the fixed pipeline";
     EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
     // The cube reaches its half size from the centre; the sphere its radius.
-    const struct
-    {
-        int x, y;
-        Pixel colour;
-    } expected[] = { { 16, 16, red }, { 13, 19, red }, { 11, 16, black }, { 21, 16, black },
-        { 48, 48, green }, { 48, 53, green }, { 48, 56, black }, { 10, 40, blue }, { 40, 10, white } };
-    for (const auto& e : expected)
-        EXPECT_EQ(pixel(e.x, e.y), e.colour) << e.x << ", " << e.y;
+    for (const auto& [x, y, colour] :
+        { std::tuple { 16, 16, red }, { 13, 19, red }, { 11, 16, black }, { 21, 16, black },
+            { 48, 48, green }, { 48, 53, green }, { 48, 56, black }, { 10, 40, blue }, { 40, 10, white } })
+        EXPECT_EQ(pixel(x, y), colour) << x << ", " << y;
 
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     shapes.drawAll();

@@ -3,6 +3,7 @@
 #include "Graphics/Frustum.h"
 #include "Graphics/Rotation.h"
 
+#include <array>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <random>
@@ -130,27 +131,20 @@ TEST(FrustumTest, ClassifiesBoxesAroundTheView)
     const float perspective[16]
         = { 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, (f + n) / (n - f), -1, 0, 0, 2 * f * n / (n - f), 0 };
     const float identity[16] = { 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1 };
-    const struct
-    {
-        const char* name;
-        const float* matrix;
-        float box[6];
-        int expected;
-    } cases[] = {
-        { "ahead", perspective, { -1, -1, -11, 1, 1, -9 }, Frustum::Inside },
-        { "straddling near", perspective, { -0.1f, -0.1f, -2, 0.1f, 0.1f, 0 }, Frustum::Intersecting },
-        { "behind", perspective, { -1, -1, 5, 1, 1, 7 }, Frustum::Outside },
-        { "beyond far", perspective, { -1, -1, -300, 1, 1, -200 }, Frustum::Outside },
-        { "off to the right", perspective, { 50, -1, -20, 60, 1, -10 }, Frustum::Outside },
-        { "off to the left", perspective, { -60, -1, -20, -50, 1, -10 }, Frustum::Outside },
-        { "below", perspective, { -1, -60, -20, 1, -50, -10 }, Frustum::Outside },
-        // Crosses top and bottom, which come first, but lies wholly beyond the far plane.
-        { "tall and far", identity, { -0.5f, -5, 2, 0.5f, 5, 3 }, Frustum::Outside },
-        { "touching far", identity, { -0.5f, -0.5f, 1, 0.5f, 0.5f, 3 }, Frustum::Intersecting },
-    };
-    for (const auto& c : cases) {
+    using Box = std::array<float, 6>;
+    for (const auto& [name, matrix, box, expected] :
+        { std::tuple { "ahead", perspective, Box { -1, -1, -11, 1, 1, -9 }, Frustum::Inside },
+            { "straddling near", perspective, { -0.1f, -0.1f, -2, 0.1f, 0.1f, 0 }, Frustum::Intersecting },
+            { "behind", perspective, { -1, -1, 5, 1, 1, 7 }, Frustum::Outside },
+            { "beyond far", perspective, { -1, -1, -300, 1, 1, -200 }, Frustum::Outside },
+            { "off to the right", perspective, { 50, -1, -20, 60, 1, -10 }, Frustum::Outside },
+            { "off to the left", perspective, { -60, -1, -20, -50, 1, -10 }, Frustum::Outside },
+            { "below", perspective, { -1, -60, -20, 1, -50, -10 }, Frustum::Outside },
+            // Crosses top and bottom, which come first, but lies wholly beyond the far plane.
+            { "tall and far", identity, { -0.5f, -5, 2, 0.5f, 5, 3 }, Frustum::Outside },
+            { "touching far", identity, { -0.5f, -0.5f, 1, 0.5f, 0.5f, 3 }, Frustum::Intersecting } }) {
         Frustum frustum;
-        frustum.extract(c.matrix);
-        EXPECT_EQ(c.expected, frustum.classifyBox(c.box)) << c.name;
+        frustum.extract(matrix);
+        EXPECT_EQ(expected, frustum.classifyBox(box.data())) << name;
     }
 }

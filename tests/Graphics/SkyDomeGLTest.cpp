@@ -32,21 +32,13 @@ TEST(SkyDomeTest, DayIsBlueSunsetIsWarmAndNightIsDarkAndTheStateIsRestored)
     EXPECT_EQ(dome->buffer.count, 1152);
     EXPECT_EQ(SkyDome(7.0f, 7.0f).vertexCount, 4 * 51 * 25) << "counted as made, not estimated from the step";
 
-    const struct
-    {
-        const char* name;
-        double sunAngle;
-        int x, y;
-        double colour[3];
-    } cases[] = {
-        { "day, horizon", 0.0, width / 2, height / 2 + 3, { 0.52, 0.69, 0.92 } },
-        { "day, high", 0.0, width / 2, height - 4, { 0.23, 0.44, 0.83 } },
-        { "sunset, near the sun", 92.0, width / 2 + 20, height / 2 + 2, { 0.69, 0.43, 0.29 } },
-        { "night, horizon", 180.0, width / 2, height / 2 + 3, { 0.03, 0.05, 0.11 } },
-        { "night, high", 180.0, width / 2, height - 4, { 0.01, 0.02, 0.06 } },
-    };
-    for (const auto& c : cases) {
-        planet.setSunAngle(c.sunAngle);
+    for (const auto& [name, sunAngle, x, y, colour] :
+        { std::tuple { "day, horizon", 0.0, width / 2, height / 2 + 3, std::array { 0.52, 0.69, 0.92 } },
+            { "day, high", 0.0, width / 2, height - 4, { 0.23, 0.44, 0.83 } },
+            { "sunset, near the sun", 92.0, width / 2 + 20, height / 2 + 2, { 0.69, 0.43, 0.29 } },
+            { "night, horizon", 180.0, width / 2, height / 2 + 3, { 0.03, 0.05, 0.11 } },
+            { "night, high", 180.0, width / 2, height - 4, { 0.01, 0.02, 0.06 } } }) {
+        planet.setSunAngle(sunAngle);
         OffscreenTarget target(width, height);
         glMatrixMode(GL_PROJECTION);
         glLoadIdentity();
@@ -62,15 +54,15 @@ TEST(SkyDomeTest, DayIsBlueSunsetIsWarmAndNightIsDarkAndTheStateIsRestored)
         glEnable(GL_CULL_FACE);
         dome->render(camera.lookDirection());
         glDisable(GL_CULL_FACE);
-        EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST) && glIsEnabled(GL_LIGHTING)) << c.name;
+        EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST) && glIsEnabled(GL_LIGHTING)) << name;
         // The average of a small patch, which stars barely move.
         double seen[3] = {};
         for (int dy = -2; dy <= 2; ++dy)
             for (int dx = -2; dx <= 2; ++dx)
                 for (int i = 0; i < 3; ++i)
-                    seen[i] += target.pixel(c.x + dx, c.y + dy)[i] / (25 * 255.0);
+                    seen[i] += target.pixel(x + dx, y + dy)[i] / (25 * 255.0);
         for (int i = 0; i < 3; ++i)
-            EXPECT_NEAR(c.colour[i], seen[i], 0.05) << c.name << ", channel " << i;
+            EXPECT_NEAR(colour[i], seen[i], 0.05) << name << ", channel " << i;
     }
     glDisable(GL_LIGHTING);
     GLint program = -1;
