@@ -88,6 +88,9 @@ TEST_F(InterfaceTest, SystemButtonsActOnTheReleaseInside)
     escape();
     const InterfaceComponent* exit = ui->findComponent("SC_EXIT_BUTTON");
     const Point p = centre(exit);
+    ui->mouseButton(1, p.first, p.second, true);
+    ui->mouseButton(1, p.first, p.second, false);
+    EXPECT_TRUE(Window::getInstance().running) << "only the left button clicks";
     ui->mouseButton(0, p.first, p.second, true);
     EXPECT_TRUE(Window::getInstance().running) << "a press alone does nothing";
     ui->mouseButton(0, 5, 5, false);
