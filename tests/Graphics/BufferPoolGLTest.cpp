@@ -11,17 +11,11 @@ static void waitForRequests(const BufferPool& pool, int requests)
         std::this_thread::yield();
 }
 
-static BufferPool& poolWithoutSpareNames()
+TEST(BufferPoolTest, WorkersWaitForOneServiceThatServesThemAllAndTheNextRequests)
 {
     BufferPool& pool = BufferPool::getInstance();
     while (pool.spareNames() > 0)
-        pool.acquire();
-    return pool;
-}
-
-TEST(BufferPoolTest, WorkersWaitForOneServiceThatServesThemAllAndTheNextRequests)
-{
-    BufferPool& pool = poolWithoutSpareNames();
+        EXPECT_NE(pool.acquire(), 0u);
     EXPECT_NE(pool.acquire(), 0u) << "the main thread generates names itself";
     GLuint names[3] = {};
     std::thread first([&] { names[0] = pool.acquire(); });
@@ -41,7 +35,9 @@ TEST(BufferPoolTest, WorkersWaitForOneServiceThatServesThemAllAndTheNextRequests
 
 TEST(BufferPoolTest, WaitingWorkerIsReleasedWhenTheProgramShutsDown)
 {
-    BufferPool& pool = poolWithoutSpareNames();
+    BufferPool& pool = BufferPool::getInstance();
+    while (pool.spareNames() > 0)
+        pool.acquire();
     GLuint name = 1;
     std::thread worker([&] { name = pool.acquire(); });
     waitForRequests(pool, 1);

@@ -8,7 +8,7 @@ static const Pixel black { 0, 0, 0, 255 }, red { 255, 0, 0, 255 }, green { 0, 25
 
 using DebugShapesTest = OffscreenTest<64, 64>;
 
-TEST_F(DebugShapesTest, DrawAllDrawsEverythingInPlaceAndKeepsOnlyKeptLines)
+TEST_F(DebugShapesTest, DrawAllDrawsEverythingInPlaceKeepsOnlyKeptLinesAndRestoresTheState)
 {
     DebugShapes& shapes = DebugShapes::getInstance();
     shapes.addCube(16, 16, 0, 4, 1, 0, 0);
@@ -19,7 +19,6 @@ TEST_F(DebugShapesTest, DrawAllDrawsEverythingInPlaceAndKeepsOnlyKeptLines)
     glEnable(GL_LIGHTING);
     glEnable(GL_DEPTH_TEST);
     shapes.drawAll();
-
     EXPECT_EQ(shapes.queuedCubes() + shapes.queuedSpheres() + shapes.queuedLines(), 1u);
     EXPECT_EQ(currentProgram, 0u) << "shapes draw with the fixed pipeline";
     EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
@@ -28,22 +27,17 @@ TEST_F(DebugShapesTest, DrawAllDrawsEverythingInPlaceAndKeepsOnlyKeptLines)
         { std::tuple { 16, 16, red }, { 13, 19, red }, { 11, 16, black }, { 21, 16, black },
             { 48, 48, green }, { 48, 53, green }, { 48, 56, black }, { 10, 40, blue }, { 40, 10, white } })
         EXPECT_EQ(pixel(x, y), colour) << x << ", " << y;
-
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     shapes.drawAll();
     EXPECT_TRUE(pixel(16, 16) == black && pixel(10, 40) == black);
     EXPECT_EQ(pixel(40, 10), white) << "the kept line is drawn again";
     EXPECT_EQ(shapes.queuedLines(), 1u);
-}
 
-TEST_F(DebugShapesTest, ShapeWithoutDepthTestShowsThroughAndLeavesTheTestOff)
-{
-    // A quad nearer the viewer than the cube.
+    // A shape drawn without the depth test shows through a quad nearer the viewer than the cube.
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LESS);
     glColor3f(0, 0, 1);
     glRecti(0, 0, width, height);
-
     Cube shown(44.5f, 44.5f, -10, 4, 1, 0, 0);
     shown.depthTest = false;
     shown.wireframe = true;

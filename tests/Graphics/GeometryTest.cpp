@@ -31,12 +31,11 @@ static Vector3 rodrigues(const Vector3& v, const Vector3& axis, double degrees)
     return v * std::cos(a) + k.cross(v) * std::sin(a) + k * (k.dot(v) * (1 - std::cos(a)));
 }
 
-TEST(RotationTest, ElementaryAndAxisRotationsTurnTheStatedWay)
+TEST(RotationTest, RotationsTurnTheStatedWayAndKeepOrientationsOrthonormal)
 {
     expectNear({ 0.0, 0.0, 1.0 }, rotateX({ 0.0, 1.0, 0.0 }, 90.0), 1e-12);
     expectNear({ 0.0, 0.0, 1.0 }, rotateY({ 1.0, 0.0, 0.0 }, 90.0), 1e-12);
     expectNear({ 0.0, -1.0, 0.0 }, rotateZ({ 1.0, 0.0, 0.0 }, 90.0), 1e-12);
-
     std::mt19937 random(7);
     std::uniform_real_distribution<double> coordinate(-1.0, 1.0);
     for (int i = 0; i < 200; ++i) {
@@ -49,24 +48,19 @@ TEST(RotationTest, ElementaryAndAxisRotationsTurnTheStatedWay)
     for (const Vector3& axis : { Vector3(0, -1, 0), Vector3(0, 1, 0), Vector3(1, 0, 0), Vector3(0, 0, -1) })
         expectNear(
             rodrigues({ 0.2, 0.5, -0.7 }, axis, 40.0), rotateAboutAxis({ 0.2, 0.5, -0.7 }, axis, 40.0));
-
     const Vector3 v(0.3, 0.4, 0.5);
     EXPECT_EQ(v, rotateAboutAxis(v, { 1.0, 1.0, 0.0 }, 9.9e-5));
     EXPECT_EQ(v, rotateAboutAxis(v, { 1.0, 1.0, 0.0 }, -minimumRotationDegrees));
     EXPECT_NE(v, rotateAboutAxis(v, { 1.0, 1.0, 0.0 }, 1e-3));
-}
 
-TEST(OrientationTest, FromAxesNormalisesAndManyYawsKeepTheAxesOrthonormal)
-{
+    // Orientations are normalised, and stay orthonormal over many yaws.
     const Vector3 up = Vector3(0.3, 0.8, -0.5).normalise();
     const Vector3 forward = up.cross({ 0.0, 0.0, 1.0 }).normalise();
     testing::internal::CaptureStdout();
     Orientation tilted = Orientation::fromAxes(forward * 2.0, up * 0.5, forward.cross(up) * 9.0);
     expectOrthonormal(tilted);
-    std::mt19937 random(3);
-    std::uniform_real_distribution<double> degrees(-20.0, 20.0);
     for (int i = 0; i < 5000; ++i)
-        tilted.rotateAboutUp(degrees(random));
+        tilted.rotateAboutUp(coordinate(random) * 20.0);
     expectOrthonormal(tilted);
     expectNear(up, tilted.up);
     EXPECT_EQ("", testing::internal::GetCapturedStdout());
@@ -78,7 +72,7 @@ TEST(OrientationTest, FromAxesNormalisesAndManyYawsKeepTheAxesOrthonormal)
     EXPECT_GT(skewed.forward.dot(skewed.up), 0.05);
 }
 
-TEST(CameraTest, PublishedOnlyWhileItLivesWithTheWindowAspect)
+TEST(CameraTest, PublishedWhileItLivesTurnsLooksUpToShortOfTheVerticalAndMovesAlongFlaggedAxes)
 {
     EXPECT_THROW(Camera::getInstance(), const char*);
     Window& window = Window::getInstance();
@@ -92,10 +86,7 @@ TEST(CameraTest, PublishedOnlyWhileItLivesWithTheWindowAspect)
     window.onResize(640, 0);
     EXPECT_DOUBLE_EQ(640.0, Camera().aspect) << "a minimised window must not divide by zero";
     window.onResize(800, 600);
-}
 
-TEST(CameraTest, TurnsLooksUpToShortOfTheVerticalAndMovesAlongFlaggedAxes)
-{
     Camera camera;
     camera.yaw(200);
     camera.pitch(100);

@@ -9,7 +9,7 @@ static std::unique_ptr<Model> load(const std::string& path)
     return model;
 }
 
-TEST(ModelTest, MeshesGetTheMaterialsTheirFacesNameSharingTexturesAndDrawWithThem)
+TEST(ModelTest, MeshesGetTheMaterialsTheirFacesNameOrTheDefaultAndDrawWithThem)
 {
     ScratchDir scratch;
     scratch.image("resources/textures/model/red.png", 2, { sf::Color::Red, sf::Color::Red });
@@ -33,7 +33,6 @@ TEST(ModelTest, MeshesGetTheMaterialsTheirFacesNameSharingTexturesAndDrawWithThe
     EXPECT_EQ(bumpy.material->specular, nullptr) << "a missing map is left out";
     EXPECT_NE(bumpy.vertices[0].tangent[0] + bumpy.vertices[0].tangent[1], 0.0f)
         << "texture coordinates give tangents";
-
     scratch.write("resources/Shaders/flat.vert",
         "#version 120\nattribute vec3 vPosition;\nattribute vec2 vTexCoord;\nvarying vec2 uv;\n"
         "void main() { uv = vTexCoord; gl_Position = vec4(vPosition * 2.0 - 1.0, 1.0); }\n");
@@ -50,12 +49,7 @@ TEST(ModelTest, MeshesGetTheMaterialsTheirFacesNameSharingTexturesAndDrawWithThe
     glBindTexture(GL_TEXTURE_2D, 0);
     EXPECT_EQ(target.pixel(2, 2), (Pixel { 255, 0, 0, 255 })) << "the first triangle";
     EXPECT_EQ(target.pixel(2, 13), (Pixel { 255, 0, 0, 255 })) << "the second triangle";
-    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-}
 
-TEST(ModelTest, BareLinesAndMissingModelsGetDefaultsAndDrawNothingWrong)
-{
-    ScratchDir scratch;
     scratch.image("resources/textures/grid.jpg", 8, std::vector<sf::Color>(8, sf::Color::White));
     scratch.write("resources/models/bare.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n");
     const auto bare = load("resources/models/bare.obj");
@@ -68,7 +62,6 @@ TEST(ModelTest, BareLinesAndMissingModelsGetDefaultsAndDrawNothingWrong)
             << "missing channels are zero";
         EXPECT_NEAR(std::abs(v.normal[2]), 1.0f, 1e-5) << "normals are generated";
     }
-
     scratch.write("resources/models/lines.obj", "v 0 0 0\nv 1 0 0\nv 1 1 0\nl 1 2\nl 2 3\n");
     const auto lines = load("resources/models/lines.obj");
     ASSERT_EQ(lines->meshes.size(), 1u);
@@ -76,8 +69,9 @@ TEST(ModelTest, BareLinesAndMissingModelsGetDefaultsAndDrawNothingWrong)
     // The importer that read the earlier models must not hand their scene back.
     const auto missing = load("resources/models/nowhere.obj");
     EXPECT_TRUE(missing->meshes.empty());
-    ShaderProgram shader;
+    shader.use();
     lines->draw(shader);
     missing->draw(shader);
+    useProgram(0);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
