@@ -142,6 +142,8 @@ resized() { band "$1" 1000; }
 shot_until console-resized resized >/dev/null
 key grave
 xdotool windowsize --sync "$GAME_WINDOW" 1280 800
+restored() { no_console "$1" && [ "$(brightness "$1" 1270 790)" -gt 60 ]; }
+shot_until restored restored >/dev/null
 
 # Escape opens the main menu: three 200 x 30 buttons centred 10 apart, "Exit
 # Program" 360 pixels down, "About" 400, "Return to Program" 440, on a dark
