@@ -1,10 +1,12 @@
-// Each test runs in a fresh folder of its own so the bindings file it reads
-// and writes is never the repository's.
+// The console and the statistics it reaches. Each console test runs in a
+// fresh folder of its own so the bindings file it reads and writes is never
+// the repository's.
 #include "Interface/Console.h"
 
 #include "FixedTextMeasure.h"
 #include "Game/Window.h"
 #include "Interface/ConsoleAccessable.h"
+#include "Interface/StatsManager.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -106,10 +108,7 @@ TEST_F(ConsoleTest, CommandsReachTheHandlerOfTheirExactNameAndHelpListsThemInOrd
     EXPECT_EQ(2, echo.calls);
     const std::string help = console.runCommand({ "help" });
     const std::size_t e = help.find("  echo \n "), g = help.find("  gamma \n "), b = help.find("  beta \n ");
-    ASSERT_NE(std::string::npos, e);
-    EXPECT_LT(e, g);
-    EXPECT_LT(g, b);
-    EXPECT_LT(b, help.find(" bind\n"));
+    EXPECT_TRUE(e < g && g < b && b < help.find(" bind\n")) << help;
     console.runCommand({ "exit" });
     EXPECT_FALSE(Window::getInstance().running);
 }
@@ -212,7 +211,7 @@ TEST_F(ConsoleTest, KeysRunBindingsWhileClosedAndEditTheCommandLineWhileOpen)
     EXPECT_EQ("", console.commandLine());
 }
 
-TEST_F(ConsoleTest, UpAndDownScrollTheTranscriptByTwoLinesAndItsFieldsFollowTheWindow)
+TEST_F(ConsoleTest, UpAndDownScrollTheTranscriptByTwoLines)
 {
     console.keyPressed(sf::Keyboard::Tilde, false);
     for (int i = 0; i < 10; ++i)
@@ -234,15 +233,6 @@ TEST_F(ConsoleTest, UpAndDownScrollTheTranscriptByTwoLinesAndItsFieldsFollowTheW
     const int first = console.outputView().getFirstLine();
     EXPECT_EQ(first, int(output.getLines().size()) - output.getVisibleLines());
 
-    Window::getInstance().onResize(1024, 768);
-    console.resize(1024, 768);
-    EXPECT_EQ(output.getPosition(), std::make_pair(0, 468));
-    EXPECT_EQ(output.getSize(), std::make_pair(1024, 300));
-    EXPECT_EQ(console.inputView().getPosition(), std::make_pair(0, 443));
-    EXPECT_EQ(console.inputView().getSize(), std::make_pair(1024, 25));
-    // Lines are 15 pixels apart here: (300 - 10) / 15 of them fit.
-    EXPECT_EQ(output.getVisibleLines(), 19);
-    EXPECT_EQ(" Window Resized to: 1024x768 ", shownLine(4));
     console.keyPressed(sf::Keyboard::Tilde, false);
 }
 
@@ -270,4 +260,57 @@ TEST_F(ConsoleTest, LogLosesNoEntryFromManyThreadsAndKeepsTheNewestLinesWithinIt
     EXPECT_GT(lines, 1990);
     EXPECT_NE(std::string::npos, transcript.find(" entry 2999 \n"));
     EXPECT_EQ(std::string::npos, transcript.find(" entry 2000 \n"));
+}
+
+// The statistics table is process-wide, so every test uses names of its own.
+TEST(StatsManagerTest, ListedThroughTheConsoleInNameOrderWithTheIndexShowAndHideTake)
+{
+    StatsManager& stats = StatsManager::getInstance();
+    stats.addToStat("test: b", 2.5);
+    stats.addToStat("test: b", 1.0);
+    EXPECT_EQ(3.5, stats.getStat("test: b"));
+    stats.setStat("test: a", -1.0);
+    EXPECT_EQ(-1.0, stats.getStat("test: a"));
+    EXPECT_EQ(0.0, stats.getStat("test: never set"));
+    const std::string reply = Console::getInstance().runCommand({ "stats" });
+    const std::size_t a = reply.find(" | test: a"), b = reply.find(" | test: b");
+    ASSERT_NE(std::string::npos, a);
+    EXPECT_LT(a, b);
+    EXPECT_EQ(std::string::npos, reply.find("test: never set"));
+    const std::size_t indexStart = reply.rfind("index: ", a) + 7;
+    const std::string index = reply.substr(indexStart, a - indexStart);
+    EXPECT_EQ("Stat 'test: a' hidden ", stats.handleCommand({ "hide", index }));
+    EXPECT_EQ("Stat 'test: a' shown ", stats.handleCommand({ "show", index + ".7" }));
+
+    const std::string unknown = "Stats: Unknown command. Type just 'stats' for info \n";
+    const std::pair<std::deque<std::string>, std::string> replies[] = {
+        { { "show" }, "Stat manager shown" },
+        { { "hide" }, "Stat manager hidden" },
+        { { "toggle" }, unknown },
+        { { "show", "1", "2" }, unknown },
+        { { "flip", "0" }, "Unknown command: 'flip' " },
+        { { "hide", "70000" }, "Unknown stat : '70000' " },
+        { { "hide", "x" }, "Unknown stat : 'x' " },
+        { { "show", "-1" }, "Unknown stat : '-1' " },
+        { { "show", "1e300" }, "Unknown stat : '1e300' " },
+    };
+    for (const auto& [words, expected] : replies)
+        EXPECT_EQ(expected, stats.handleCommand(words)) << words.front();
+}
+
+TEST(StatsManagerTest, ReportsFromManyThreadsAllCount)
+{
+    StatsManager& stats = StatsManager::getInstance();
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([&stats, t] {
+            for (int i = 0; i < 10000; ++i) {
+                stats.addToStat("test: concurrent", 1.0);
+                stats.addToStat("test: thread " + std::to_string(t), 1.0);
+            }
+        });
+    for (std::thread& thread : threads)
+        thread.join();
+    EXPECT_EQ(40000.0, stats.getStat("test: concurrent"));
+    EXPECT_EQ(10000.0, stats.getStat("test: thread 3"));
 }
