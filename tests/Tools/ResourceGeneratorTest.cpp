@@ -3,7 +3,6 @@
 #include "Heightfield.h"
 #include "MeshBuilder.h"
 #include "OutputFolder.h"
-#include "SampleBuffer.h"
 #include "Transform.h"
 
 #include <SFML/Audio/InputSoundFile.hpp>
@@ -150,18 +149,15 @@ struct Measures
 // Imports a model, checked by Assimp's own validation of indices and
 // structure, and checks what the game relies on: triangles, texture
 // coordinates, and each vertex normal on the side its face winds towards.
-Measures import(Assimp::Importer& importer, const aiScene* scene)
+void import(Assimp::Importer& importer, const aiScene* scene, Measures& m)
 {
-    Measures m;
     int inward = 0;
-    EXPECT_TRUE(scene && scene->mNumMeshes > 0) << importer.GetErrorString();
-    for (unsigned n = 0; scene && n < scene->mNumMeshes; ++n) {
+    ASSERT_TRUE(scene && scene->mNumMeshes > 0) << importer.GetErrorString();
+    for (unsigned n = 0; n < scene->mNumMeshes; ++n) {
         const aiMesh* mesh = scene->mMeshes[n];
         EXPECT_EQ(mesh->mPrimitiveTypes, static_cast<unsigned>(aiPrimitiveType_TRIANGLE));
-        if (!mesh->HasNormals() || !mesh->HasTextureCoords(0)) {
-            ADD_FAILURE() << "normals or texture coordinates missing";
-            continue;
-        }
+        ASSERT_TRUE(mesh->HasNormals() && mesh->HasTextureCoords(0))
+            << "normals or texture coordinates missing";
         for (unsigned v = 0; v < mesh->mNumVertices; ++v) {
             const aiVector3D &p = mesh->mVertices[v], &uv = mesh->mTextureCoords[0][v];
             m.low = { std::min(m.low.x, p.x), std::min(m.low.y, p.y), std::min(m.low.z, p.z) };
@@ -179,7 +175,6 @@ Measures import(Assimp::Importer& importer, const aiScene* scene)
         }
     }
     EXPECT_EQ(inward, 0) << "vertex normals against the winding of their face";
-    return m;
 }
 
 // Everything the generator makes, made once.
@@ -192,7 +187,6 @@ protected:
         ResourceGenerator().run(OutputFolder(folder->root));
     }
     static void TearDownTestSuite() { folder.reset(); }
-    static sf::Image layer(const std::string& name) { return folder->image("textures/terrain/" + name); }
     static std::string caustic(int number)
     {
         char name[64];
@@ -202,15 +196,6 @@ protected:
 
     static inline std::unique_ptr<Folder> folder;
 };
-
-// The layers of the terrain's three texture arrays, under textures/terrain/.
-const std::vector<std::string> diffuseLayers { "grid.jpg", "sedimentary/soil_diffuse.jpg", "grass.jpg",
-    "grass_dry.jpg", "rock/rock1_diffuse.jpg", "rock/slate_diffuse.jpg", "sand.jpg", "ice.jpg", "snow.jpg" };
-const std::vector<std::string> normalLayers { "grid.jpg", "sedimentary/soil_normal.jpg", "grass_bump.jpg",
-    "grass_dry_bump.jpg", "rock/rock2_normal.jpg", "rock/slate_normal.jpg", "sand_bump.jpg", "ice_bump.jpg",
-    "snow_bump.jpg" };
-const std::vector<std::string> detailLayers { "detail/experiment2.tga", "detail/grass.tga",
-    "detail/rock_with_detail.tga" };
 
 } // namespace
 
@@ -237,35 +222,33 @@ TEST_F(ResourceGeneratorTest, ManifestListsEveryFileWrittenOnce)
         EXPECT_TRUE(file.find('\\') == std::string::npos && file.front() != '/') << file;
 }
 
-// The terrain layers form texture arrays, so they share one size. Normal maps
-// mostly point up; detail maps are grey around the middle so that they
+// The terrain's layers form texture arrays, so they share one size. Normal
+// maps mostly point up; detail maps are grey around the middle so that they
 // modulate without darkening.
 TEST_F(ResourceGeneratorTest, TexturesTileAndKeepToTheirRanges)
 {
-    for (const auto* layers : { &diffuseLayers, &normalLayers, &detailLayers })
-        for (const std::string& name : *layers) {
-            const sf::Image image = layer(name);
-            EXPECT_EQ(image.getSize(), sf::Vector2u(512, 512)) << name;
-            EXPECT_LT(seamRatio(image), 1.2) << name;
+    for (const std::string& file : ResourceGenerator().outputs()) {
+        if (file.rfind("textures/terrain/", 0) != 0 || file.find("/vegetation/") != std::string::npos)
+            continue;
+        SCOPED_TRACE(file);
+        const sf::Image image = folder->image(file);
+        EXPECT_EQ(image.getSize(), sf::Vector2u(512, 512));
+        EXPECT_LT(seamRatio(image), 1.2);
+        if (file.find("_normal.") != std::string::npos || file.find("_bump.") != std::string::npos) {
+            EXPECT_NEAR(spread(image, 0).first, 128, 16);
+            EXPECT_NEAR(spread(image, 1).first, 128, 16);
+            EXPECT_GT(spread(image, 2).first, 220);
+        } else if (file.find("/detail/") != std::string::npos) {
+            EXPECT_NEAR(spread(image, 0).first, 128, 10);
+            EXPECT_GT(spread(image, 0).second, 15);
+            EXPECT_EQ(spread(image, 1), spread(image, 0)) << "coloured";
+            EXPECT_EQ(spread(image, 2), spread(image, 0)) << "coloured";
         }
+    }
     for (const std::string& file : { std::string("textures/clouds.jpg"), caustic(0) })
         EXPECT_LT(seamRatio(folder->image(file)), 1.2) << file;
     // The measure does notice edges that do not meet.
-    EXPECT_GT(seamRatio(crop(layer("rock/rock1_diffuse.jpg"), 0, 300, 300)), 1.5);
-
-    for (const std::string& name : normalLayers) {
-        const sf::Image image = layer(name);
-        EXPECT_NEAR(spread(image, 0).first, 128, 16) << name;
-        EXPECT_NEAR(spread(image, 1).first, 128, 16) << name;
-        EXPECT_GT(spread(image, 2).first, 220) << name;
-    }
-    for (const std::string& name : detailLayers) {
-        const sf::Image image = layer(name);
-        EXPECT_NEAR(spread(image, 0).first, 128, 10) << name;
-        EXPECT_GT(spread(image, 0).second, 15) << name;
-        for (int channel : { 1, 2 })
-            EXPECT_EQ(spread(image, channel), spread(image, 0)) << name << " is coloured";
-    }
+    EXPECT_GT(seamRatio(crop(folder->image("textures/terrain/rock/rock1_diffuse.jpg"), 0, 300, 300)), 1.5);
 }
 
 // The 32 frames form one 3-D texture, so they share a size; played in order
@@ -354,8 +337,6 @@ TEST_F(ResourceGeneratorTest, SoundsDecodeAndLoopCleanly)
     const auto [quietest, loudest] = std::minmax_element(levels.begin(), levels.end());
     EXPECT_GT(*quietest, 0.05);
     EXPECT_LT(*loudest, 1.5 * *quietest);
-    // Within a period the blow stands out from the hum between blows.
-    EXPECT_GT(hammer.rms(0, period / 4), 2.0 * hammer.rms(period / 2, period));
 }
 
 // Imported with the post-processing the game uses, each model stands on
@@ -375,8 +356,8 @@ TEST_F(ResourceGeneratorTest, ModelsLoadAsTheGameLoadsThem)
         Assimp::Importer importer;
         const aiScene* scene = importer.ReadFile(folder->path(model.file),
             aiProcessPreset_TargetRealtime_Quality | aiProcess_ValidateDataStructure);
-        const Measures m = import(importer, scene);
-        ASSERT_TRUE(scene);
+        Measures m;
+        ASSERT_NO_FATAL_FAILURE(import(importer, scene, m));
         EXPECT_NEAR(m.low.y, 0.0, 0.01);
         EXPECT_GT(m.high.y, model.lowestTop);
         EXPECT_LT(m.high.y, model.highestTop);
@@ -418,8 +399,9 @@ TEST(MeshBuilderTest, PartsAreClosedAndWoundOutwards)
         SCOPED_TRACE(i);
         const std::string obj = parts[i].objText("test", "test.mtl", "test");
         Assimp::Importer importer;
-        const Measures m = import(importer,
-            importer.ReadFileFromMemory(obj.data(), obj.size(), aiProcess_ValidateDataStructure, "obj"));
+        Measures m;
+        import(importer,
+            importer.ReadFileFromMemory(obj.data(), obj.size(), aiProcess_ValidateDataStructure, "obj"), m);
         EXPECT_NEAR(m.signedVolume, volumes[i], i == 5 ? 0.1 : 1e-3);
         EXPECT_TRUE(m.lowUv.x >= uv.u0 - 1e-4 && m.lowUv.y >= uv.v0 - 1e-4) << m.lowUv.x << ", " << m.lowUv.y;
         EXPECT_TRUE(m.highUv.x <= uv.u1 + 1e-4 && m.highUv.y <= uv.v1 + 1e-4)
@@ -443,8 +425,7 @@ TEST(HeightfieldTest, NormalMapsLeanAwayFromTheSlope)
 }
 
 // Files are written through a temporary renamed over the target, into new
-// folders; a failure throws and leaves nothing behind. Sound keeps its
-// channels apart: a tone in the left only comes back in the left only.
+// folders; a failure throws and leaves nothing behind.
 TEST(OutputFolderTest, WritesWholeFilesOrNone)
 {
     const Folder folder;
@@ -459,17 +440,5 @@ TEST(OutputFolderTest, WritesWholeFilesOrNone)
     EXPECT_ANY_THROW(out.saveImage("blocker/image.png", image));
     EXPECT_ANY_THROW(out.saveImage("unknown.format", image));
 
-    SampleBuffer tone(2, 44100, 44100);
-    for (std::size_t i = 0; i < tone.frames(); ++i)
-        tone.add(i, 0, static_cast<float>(0.5 * std::sin(6.283185307179586 * 440.0 * i / 44100.0)));
-    for (const std::string file : { "tone.ogg", "tone.wav" }) {
-        out.saveSound(file, tone);
-        const DecodedSound decoded(folder.path(file));
-        ASSERT_EQ(decoded.channels, 2u) << file;
-        EXPECT_NEAR(decoded.seconds(), 1.0, 0.01) << file;
-        EXPECT_NEAR(decoded.rms(0.1, 0.9, 0), 0.5 / std::sqrt(2.0), 0.02) << file;
-        EXPECT_LT(decoded.rms(0.1, 0.9, 1), 0.01) << file;
-    }
-    EXPECT_EQ(
-        folder.written(), (std::vector<std::string> { "a/b/red.png", "blocker", "tone.ogg", "tone.wav" }));
+    EXPECT_EQ(folder.written(), (std::vector<std::string> { "a/b/red.png", "blocker" }));
 }
