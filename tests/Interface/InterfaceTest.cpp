@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -133,29 +134,26 @@ TEST_F(InterfaceTest, ReservedAndTakenNamesAreRefused)
 
 TEST_F(InterfaceTest, HeadsUpComponentsSitOnTheirEdges)
 {
-    Button left1("LEFT_1", "One"), left2("LEFT_2", "Two"), right("RIGHT", "Right"), nowhere("NOWHERE", "x");
+    Button left1("LEFT_1", "One"), left2("LEFT_2", "Two"), right("RIGHT", "Right");
     TextField top1("TOP_1", "Tool: dig", false), top2("TOP_2", "Hint", false), bottom("BOTTOM", "x", false);
-    nowhere.setPosition(42, 42);
-    ui->addComponent(&left1, Interface::LeftColumn);
-    ui->addComponent(&left2, Interface::LeftColumn);
-    ui->addComponent(&right, Interface::RightColumn);
-    ui->addComponent(&top1, Interface::TopRow);
-    ui->addComponent(&top2, Interface::TopRow);
-    ui->addComponent(&bottom, Interface::BottomRow);
-    EXPECT_TRUE(ui->addComponent(&nowhere, 99));
+    // Columns of 100 x 25 buttons 5 apart, centred vertically, from the bottom up;
+    // text fields one line high and as wide as their text, in centred rows.
+    const int width1 = 9 * charWidth + 20, rowStart = (800 - width1 - 5 - (4 * charWidth + 20)) / 2,
+              topY = 600 - 5 - (lineHeight + 20);
+    const std::tuple<InterfaceComponent*, int, Point> placed[] = {
+        { &left1, Interface::LeftColumn, { 5, (600 - 55) / 2 } },
+        { &left2, Interface::LeftColumn, { 5, (600 - 55) / 2 + 30 } },
+        { &right, Interface::RightColumn, { 800 - 5 - 100, (600 - 25) / 2 } },
+        { &top1, Interface::TopRow, { rowStart, topY } },
+        { &top2, Interface::TopRow, { rowStart + width1 + 5, topY } },
+        { &bottom, Interface::BottomRow, { (800 - charWidth - 20) / 2, 5 } },
+    };
+    for (const auto& [component, placement, position] : placed)
+        ui->addComponent(component, placement);
     ui->update(0.0);
-    // Columns of 100 x 25 buttons, 5 apart, centred vertically, from the bottom up.
-    EXPECT_EQ(left1.getPosition(), Point(5, (600 - 55) / 2));
-    EXPECT_EQ(left2.getPosition(), Point(5, (600 - 55) / 2 + 30));
-    EXPECT_EQ(right.getPosition(), Point(800 - 5 - 100, (600 - 25) / 2));
-    // Text fields are one line, sized to their text, in a centred row.
-    const int width1 = 9 * charWidth + 20, width2 = 4 * charWidth + 20,
-              rowStart = (800 - width1 - 5 - width2) / 2;
+    for (const auto& [component, placement, position] : placed)
+        EXPECT_EQ(component->getPosition(), position) << component->getName();
     EXPECT_EQ(top1.getSize(), Point(width1, lineHeight + 20));
-    EXPECT_EQ(top1.getPosition(), Point(rowStart, 600 - 5 - (lineHeight + 20)));
-    EXPECT_EQ(top2.getPosition(), Point(rowStart + width1 + 5, 600 - 5 - (lineHeight + 20)));
-    EXPECT_EQ(bottom.getPosition().second, 5);
-    EXPECT_EQ(nowhere.getPosition(), Point(42, 42));
 }
 
 TEST_F(InterfaceTest, KeysAndClicksReachTheFocusedFieldAndWindows)
