@@ -18,14 +18,14 @@ TEST(Window, ClearColourIsOnlyStoredWithoutNegativeComponents)
 {
     Window& w = Window::getInstance();
     w.setClearColor(0.25, 0.5, 0.75);
-    const double* colour = w.setClearColor(-1, -1, -1);
-    EXPECT_DOUBLE_EQ(0.25, colour[0]);
+    EXPECT_DOUBLE_EQ(0.25, w.setClearColor(-1, -1, -1)[0]);
     w.setClearColor(0.5, -1, 0);
     EXPECT_DOUBLE_EQ(0.5, w.clearColor[1]);
 }
 
 namespace {
-struct RecordingListener : EventListener {
+struct RecordingListener : EventListener
+{
     int resizes = 0;
     bool lastFocus = false;
     void onResize(int, int) override { ++resizes; }
@@ -40,7 +40,6 @@ TEST(EventDispatcher, NotifiesEachListenerOnceAndTheWindowTracksItsSize)
     EXPECT_TRUE(dispatcher.addListener(&listener));
     EXPECT_FALSE(dispatcher.addListener(&listener));
     EXPECT_FALSE(dispatcher.addListener(&Window::getInstance())) << "the window registers itself";
-
     dispatcher.notifyResize(1024, 768);
     dispatcher.notifyFocus(true);
     EXPECT_EQ(1, listener.resizes);

@@ -2,44 +2,21 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
-TEST(TerrainTextureRegistryTest, TerrainLayersMapMaterialsToTheirMaps)
+TEST(TerrainTextureRegistryTest, LayersMapMaterialsToTheirMapsAndLaterAddsWin)
 {
     TerrainTextureRegistry& registry = TerrainTextureRegistry::getInstance();
     registry.addTerrainLayers();
     registry.addTerrainLayers();
-
-    const auto diffuse = registry.diffuseList();
-    const auto normal = registry.normalList();
-    const auto detail = registry.detailList();
-    ASSERT_EQ(diffuse.size(), 11u) << "the layers are added once";
-    ASSERT_EQ(normal.size(), 11u);
-    ASSERT_EQ(detail.size(), 11u);
-
-    EXPECT_EQ(diffuse[6], "terrain/rock/rock1_diffuse.jpg");
-    EXPECT_EQ(normal[6], "terrain/rock/rock2_normal.jpg");
-    EXPECT_EQ(detail[4], "terrain/detail/grass.tga");
-    EXPECT_EQ(detail[7], "terrain/detail/rock_with_detail.tga");
-    EXPECT_EQ(detail[8], "terrain/detail/experiment2.tga");
-
-    EXPECT_EQ(registry.layerFor(0), 0);
-    EXPECT_EQ(registry.layerFor(1), 3);
-    EXPECT_EQ(registry.layerFor(14), 7);
-}
-
-TEST(TerrainTextureRegistryTest, UnknownMaterialsDrawWithTheGridAndLaterAddsWin)
-{
-    TerrainTextureRegistry& registry = TerrainTextureRegistry::getInstance();
-    EXPECT_EQ(registry.layerFor(9), 0);
-    EXPECT_EQ(registry.layerFor(9), 0);
-
-    const std::size_t layers = registry.diffuseList().size();
+    ASSERT_EQ(registry.diffuseList().size(), 11u) << "the layers are added once";
+    ASSERT_EQ(registry.normalList().size() + registry.detailList().size(), 22u);
+    EXPECT_EQ(registry.normalList()[6], "terrain/rock/rock2_normal.jpg") << "each layer with its own maps";
+    EXPECT_EQ(registry.detailList()[4], "terrain/detail/grass.tga");
+    for (const auto& [material, layer] : { std::pair { 0, 0 }, { 1, 3 }, { 14, 7 }, { 9, 0 } })
+        EXPECT_EQ(registry.layerFor(material), layer)
+            << "material " << material << "; unknown ones take the grid";
     registry.add(9, "nine.jpg", "nine_bump.jpg");
-    EXPECT_EQ(registry.layerFor(9), static_cast<int>(layers));
+    EXPECT_EQ(registry.layerFor(9), 11);
     EXPECT_EQ(registry.detailList().back(), "terrain/detail/experiment2.tga");
     registry.add(9, "nine_again.jpg", "nine_bump.jpg");
-    EXPECT_EQ(registry.layerFor(9), static_cast<int>(layers) + 1);
+    EXPECT_EQ(registry.layerFor(9), 12);
 }
-
-} // namespace

@@ -1,12 +1,11 @@
 #include "Terrain/DataManagerWorld.h"
 
-#include "../World/TempFolder.h"
+#include "../World/ManagerFixture.h"
 #include "Graphics/TerrainTextureRegistry.h"
 #include "Terrain/CachedVoxelField.h"
 #include "Terrain/Terrain.h"
 #include "Terrain/TerrainBlock.h"
 #include "Terrain/TerrainRing.h"
-#include "Terrain/WaterBlock.h"
 #include "TestFields.h"
 #include "World/TerrainDataManager.h"
 #include "World/Vox.h"
@@ -19,88 +18,59 @@
 
 namespace {
 
-// A new world (seeds 13 and 14) whose viewer stands on the surface found from
-// 10 units above the equator; the cells of both rings around the viewer.
-class DataManagerWorldTest : public ::testing::Test
+// The cell boxes of both rings around the viewer of a new world.
+class DataManagerWorldTest : public ManagerFixture
 {
 protected:
-    void SetUp() override
-    {
-        testing::internal::CaptureStdout();
-        manager = std::make_unique<TerrainDataManager>(viewer, "World", 13, 14, 1000, temp.path, false);
-        testing::internal::GetCapturedStdout();
-        world = std::make_unique<DataManagerWorld>(*manager);
-        TerrainTextureRegistry::getInstance().addTerrainLayers();
-    }
+    void SetUp() override { TerrainTextureRegistry::getInstance().addTerrainLayers(); }
 
     // The ring cell of the viewer moved by `offset` cells.
-    VoxelBox cellBox(int size, const TerrainRing::Coordinates& offset) const
+    VoxelBox cellBox(int size, TerrainRing::Coordinates offset) const
     {
         const TerrainRing ring(1, size, 1);
-        TerrainRing::Coordinates cell = ring.cellAt({ viewer[0], viewer[1], viewer[2] });
-        for (int i = 0; i < 3; ++i)
-            cell[i] += offset[i];
-        return ring.boxOf(cell);
+        const TerrainRing::Coordinates cell = ring.cellAt({ position[0], position[1], position[2] });
+        return ring.boxOf({ cell[0] + offset[0], cell[1] + offset[1], cell[2] + offset[2] });
     }
 
-    std::vector<MeshVertex> triangles(CachedVoxelField& field, const VoxelBox& box, int step)
-    {
-        std::vector<MeshVertex> found;
-        Polygonizer(field, [](int m) {
-            return TerrainTextureRegistry::getInstance().layerFor(m);
-        }).polygonize(box, step, acceptAll, found);
-        return found;
-    }
-
-    TempFolder temp;
-    double viewer[3] = { 510.0, 0.0, 0.0 };
-    std::unique_ptr<TerrainDataManager> manager;
-    std::unique_ptr<DataManagerWorld> world;
+    std::unique_ptr<TerrainDataManager> manager = open();
+    std::unique_ptr<DataManagerWorld> world = std::make_unique<DataManagerWorld>(*manager);
 };
 
 } // namespace
 
-TEST_F(DataManagerWorldTest, FieldsReadWhatVoxelHandlesRead)
-{
-    const VoxelBox box = cellBox(12, { 0, 0, 0 }).grown(2);
-    auto terrain = world->terrainField(box);
-    auto water = world->waterField(box);
-    int surfaceVoxels = 0;
-    for (int x = box.x0; x <= box.x1; x += 3)
-        for (int y = box.y0; y <= box.y1; ++y)
-            for (int z = box.z0; z <= box.z1; z += 2) {
-                Vox vox(*manager, x, y, z);
-                const VoxelSample read = terrain->sample(x, y, z);
-                ASSERT_EQ(read.density, vox.density());
-                ASSERT_EQ(read.material, vox.material());
-                ASSERT_EQ(water->sample(x, y, z).density, WaterVox(*manager, x, y, z).density());
-                surfaceVoxels += std::abs(read.density) < 127;
-            }
-    EXPECT_GT(surfaceVoxels, 0);
-}
-
-// Real cells of both rings at the surface: welding through the hash grid and
-// the grass spacing grid give exactly what the plain scans give, and the
-// normals are the data manager's.
+// Real cells of both rings at the surface: the fields read what the voxel
+// handles read; welding through the hash grid and
+// the grass spacing grid give exactly what the plain scans give, the normals
+// are the data manager's and point the way the triangles face, and the
+// blocks build the same mesh.
 TEST_F(DataManagerWorldTest, RealCellsMeshExactlyAsThePlainScansDo)
 {
-    struct Case
-    {
-        int size;
-        int step;
-    };
+    auto layers = [](int material) { return TerrainTextureRegistry::getInstance().layerFor(material); };
+    const int grassLayer = layers(1);
     std::size_t grass = 0;
-    for (const Case c : { Case { 12, 2 }, Case { 40, 4 } })
+    for (const auto& [size, step] : { std::pair { 12, 2 }, std::pair { 40, 4 } })
         for (const TerrainRing::Coordinates offset :
             { TerrainRing::Coordinates { 0, 0, 0 }, { -1, 0, 0 }, { 0, 1, -1 } }) {
-            const VoxelBox box = cellBox(c.size, offset);
+            SCOPED_TRACE(testing::Message()
+                << "cell size " << size << " offset " << offset[0] << offset[1] << offset[2]);
+            const VoxelBox box = cellBox(size, offset);
             auto source = world->terrainField(box.grown(2));
+            auto water = world->waterField(box.grown(2));
+            for (int x = box.x0; x <= box.x1; x += 3)
+                for (int y = box.y0; y <= box.y1; y += 2)
+                    for (int z = box.z0; z <= box.z1; ++z) {
+                        Vox vox(*manager, x, y, z);
+                        const VoxelSample read = source->sample(x, y, z);
+                        ASSERT_TRUE(read.density == vox.density() && read.material == vox.material()
+                            && water->sample(x, y, z).density == WaterVox(*manager, x, y, z).density());
+                    }
             CachedVoxelField field(*source, box.grown(2));
-            const std::vector<MeshVertex> found = triangles(field, box, c.step);
+            std::vector<MeshVertex> found;
+            Polygonizer(field, layers).polygonize(box, step, acceptAll, found);
             const Mesh mesh = MeshWelder::weld(found);
-            EXPECT_TRUE(sameMesh(mesh, referenceWeld(found))) << "cell size " << c.size;
+            EXPECT_TRUE(sameMesh(mesh, referenceWeld(found)));
+            EXPECT_EQ(TerrainBlock(box, world.get(), step).builtVertexCount(), int(mesh.vertices.size()));
 
-            const int grassLayer = TerrainTextureRegistry::getInstance().layerFor(1);
             const auto points = Vegetation::points(mesh, grassLayer);
             const auto reference = referencePoints(mesh, grassLayer);
             ASSERT_EQ(points.size(), reference.size());
@@ -112,28 +82,16 @@ TEST_F(DataManagerWorldTest, RealCellsMeshExactlyAsThePlainScansDo)
                 const Vector3& p = mesh.vertices[i].position;
                 EXPECT_EQ(field.surfaceNormal(p), manager->surfaceNormal(p));
             }
+            std::size_t agreeing = 0;
+            for (const MeshTriangle& t : mesh.triangles) {
+                const Vector3 &a = mesh.vertices[t.index[0]].position,
+                              &b = mesh.vertices[t.index[1]].position,
+                              &c = mesh.vertices[t.index[2]].position;
+                agreeing += (b - a).cross(c - b).dot(field.surfaceNormal((a + b + c) / 3.0)) > 0.0;
+            }
+            EXPECT_GE(agreeing * 10, mesh.triangles.size() * 9);
         }
     EXPECT_GT(grass, 0u);
-}
-
-TEST_F(DataManagerWorldTest, BlocksAtTheViewerHaveGroundAndFacesPointIntoTheAir)
-{
-    const VoxelBox box = cellBox(12, { 0, 0, 0 });
-    TerrainBlock block(box, world.get(), 2);
-    EXPECT_TRUE(block.hasTriangles());
-    auto source = world->terrainField(box.grown(2));
-    CachedVoxelField field(*source, box.grown(2));
-    const Mesh mesh = MeshWelder::weld(triangles(field, box, 2));
-    EXPECT_EQ(block.builtVertexCount(), static_cast<int>(mesh.vertices.size()));
-    // Outward normals agree with the triangles' facing (stored order).
-    int agreeing = 0;
-    for (const MeshTriangle& t : mesh.triangles) {
-        const Vector3& a = mesh.vertices[t.index[0]].position;
-        const Vector3& b = mesh.vertices[t.index[1]].position;
-        const Vector3& c = mesh.vertices[t.index[2]].position;
-        agreeing += (b - a).cross(c - b).dot(field.surfaceNormal((a + b + c) / 3.0)) > 0.0;
-    }
-    EXPECT_GT(agreeing, static_cast<int>(mesh.triangles.size() * 9 / 10));
 }
 
 // The update thread follows a viewer who digs as he goes while the water
@@ -141,13 +99,11 @@ TEST_F(DataManagerWorldTest, BlocksAtTheViewerHaveGroundAndFacesPointIntoTheAir)
 // end complete and consistent. (Run under ThreadSanitizer for data races.)
 TEST_F(DataManagerWorldTest, TheUpdateThreadFollowsADiggingViewer)
 {
-    manager.reset();
     world.reset();
-    testing::internal::CaptureStdout();
-    manager = std::make_unique<TerrainDataManager>(viewer, "World", 13, 14, 1000, temp.path, true);
-    testing::internal::GetCapturedStdout();
+    manager.reset();
+    manager = open(1000, true);
     world = std::make_unique<DataManagerWorld>(*manager);
-    const Vector3 start { viewer[0], viewer[1], viewer[2] };
+    const Vector3 start { position[0], position[1], position[2] };
     Terrain terrain(*world, start);
     terrain.launch();
     for (int i = 0; i < 60000 && !terrain.isBuilt(); ++i)

@@ -1,22 +1,18 @@
 #pragma once
 
-#include "Terrain/Mesh.h"
+// Voxel fields and worlds made of functions, and the plain reference scans
+// the fast welding and grass spacing must match exactly.
+
 #include "Terrain/MeshWelder.h"
 #include "Terrain/Polygonizer.h"
 #include "Terrain/Vegetation.h"
-#include "Terrain/VoxelField.h"
 #include "Terrain/VoxelWorld.h"
 
 #include <algorithm>
 #include <atomic>
-#include <cstdint>
 #include <cstring>
 #include <deque>
 #include <functional>
-#include <memory>
-#include <mutex>
-#include <unordered_map>
-#include <vector>
 
 // A field given by a function of the voxel position.
 class FunctionField : public VoxelField
@@ -27,12 +23,7 @@ public:
         : function(std::move(function))
     {
     }
-    VoxelSample sample(int x, int y, int z) override
-    {
-        ++reads;
-        return function(x, y, z);
-    }
-    int reads = 0;
+    VoxelSample sample(int x, int y, int z) override { return function(x, y, z); }
 
 private:
     Function function;
@@ -60,15 +51,11 @@ public:
     }
     bool popChangedVoxel(VoxelPosition& out) override { return pop(changedVoxels, out); }
     bool popChangedWater(VoxelPosition& out) override { return pop(changedWater, out); }
-    void saveTick(double dt) override { savedTime += dt; }
+    void saveTick(double) override { }
 
-    FunctionField::Function terrain;
-    FunctionField::Function water;
-    std::atomic<int> terrainFields { 0 };
-    std::atomic<int> waterFields { 0 };
-    std::deque<VoxelPosition> changedVoxels;
-    std::deque<VoxelPosition> changedWater;
-    double savedTime = 0.0;
+    FunctionField::Function terrain, water;
+    std::atomic<int> terrainFields { 0 }, waterFields { 0 };
+    std::deque<VoxelPosition> changedVoxels, changedWater;
 
 private:
     static bool pop(std::deque<VoxelPosition>& queue, VoxelPosition& out)
@@ -81,12 +68,12 @@ private:
     }
 };
 
-// Ground below the height `level` (densities rising one step per voxel
-// down), air above, all of one material.
-inline FunctionField::Function groundBelow(double level, int material)
+// Ground below the height `level` along the y axis, or x for axis 0
+// (densities rising one step per voxel down), air above, all of one material.
+inline FunctionField::Function groundBelow(double level, int material, int axis = 1)
 {
-    return [=](int, int y, int) {
-        const double d = (level - y) * 40.0;
+    return [=](int x, int y, int) {
+        const double d = (level - (axis == 0 ? x : y)) * 40.0;
         return VoxelSample { static_cast<int>(std::clamp(d, -127.0, 127.0)), material };
     };
 }
@@ -96,21 +83,19 @@ inline FunctionField::Function nowhere()
     return [](int, int, int) { return VoxelSample { -127, 0 }; };
 }
 
-// Random densities, never 0, and random materials 1..4, fixed per voxel by a seed.
+// Random densities, never 0, and random materials 1..4, fixed per voxel by a
+// seed (splitmix64 of the position and the seed).
 inline FunctionField::Function randomField(unsigned seed)
 {
     return [seed](int x, int y, int z) {
-        // splitmix64 of the position and the seed
         std::uint64_t h = seed * 0x9E3779B97F4A7C15ull + static_cast<std::uint32_t>(x) * 0xBF58476D1CE4E5B9ull
             + static_cast<std::uint32_t>(y) * 0x94D049BB133111EBull
             + static_cast<std::uint32_t>(z) * 0x2545F4914F6CDD1Dull;
         h = (h ^ (h >> 30)) * 0xBF58476D1CE4E5B9ull;
         h = (h ^ (h >> 27)) * 0x94D049BB133111EBull;
         h ^= h >> 31;
-        int density = static_cast<int>(h % 254) - 127;
-        if (density >= 0)
-            ++density;
-        return VoxelSample { density, static_cast<int>((h >> 32) % 4) + 1 };
+        const int density = static_cast<int>(h % 254) - 127;
+        return VoxelSample { density >= 0 ? density + 1 : density, static_cast<int>((h >> 32) % 4) + 1 };
     };
 }
 
@@ -124,12 +109,14 @@ inline bool acceptAll(const MeshVertex&, const MeshVertex&, const MeshVertex&)
     return true;
 }
 
-// The polygonized and welded mesh of a box.
-inline Mesh meshOf(VoxelField& field, const VoxelBox& box, int step)
+// The triangles of a box, in the polygonizer's order.
+inline std::vector<MeshVertex> trianglesOf(FunctionField::Function function, const VoxelBox& box, int step,
+    Polygonizer::TriangleFilter filter = acceptAll)
 {
+    FunctionField field(std::move(function));
     std::vector<MeshVertex> triangles;
-    Polygonizer(field, identityLayers()).polygonize(box, step, acceptAll, triangles);
-    return MeshWelder::weld(triangles);
+    Polygonizer(field, identityLayers()).polygonize(box, step, filter, triangles);
+    return triangles;
 }
 
 // The plain welding scan: every vertex looks at all earlier ones from the first.
@@ -144,9 +131,7 @@ inline Mesh referenceWeld(const std::vector<MeshVertex>& triangles)
         return static_cast<std::uint32_t>(mesh.vertices.size() - 1);
     };
     for (std::size_t i = 0; i + 2 < triangles.size(); i += 3) {
-        const std::uint32_t i0 = add(triangles[i]);
-        const std::uint32_t i1 = add(triangles[i + 1]);
-        const std::uint32_t i2 = add(triangles[i + 2]);
+        const std::uint32_t i0 = add(triangles[i]), i1 = add(triangles[i + 1]), i2 = add(triangles[i + 2]);
         mesh.triangles.push_back({ { i2, i1, i0 } });
     }
     return mesh;
@@ -154,16 +139,10 @@ inline Mesh referenceWeld(const std::vector<MeshVertex>& triangles)
 
 inline bool sameMesh(const Mesh& a, const Mesh& b)
 {
-    if (a.vertices.size() != b.vertices.size() || a.triangles.size() != b.triangles.size())
-        return false;
-    for (std::size_t i = 0; i < a.vertices.size(); ++i)
-        if (std::memcmp(&a.vertices[i], &b.vertices[i], sizeof(MeshVertex)) != 0)
-            return false;
-    for (std::size_t i = 0; i < a.triangles.size(); ++i)
-        for (int n = 0; n < 3; ++n)
-            if (a.triangles[i].index[n] != b.triangles[i].index[n])
-                return false;
-    return true;
+    return a.vertices.size() == b.vertices.size() && a.triangles.size() == b.triangles.size()
+        && std::memcmp(a.vertices.data(), b.vertices.data(), a.vertices.size() * sizeof(MeshVertex)) == 0
+        && std::memcmp(a.triangles.data(), b.triangles.data(), a.triangles.size() * sizeof(MeshTriangle))
+        == 0;
 }
 
 // The plain spacing test: every candidate looks at every point so far.

@@ -11,53 +11,34 @@ namespace {
 
 const VoxelBox cellBox { 0, 12, 0, 12, 0, 12 };
 
-double vegetationStat()
-{
-    return StatsManager::getInstance().getStat("Vegetation points");
-}
-
 } // namespace
 
 TEST(VisualBlockTest, SetRangeRebuildsForANewBoxOrStepAndOnlyANewBoxFadesIn)
 {
     FunctionWorld world(groundBelow(6.5, 2), nowhere());
-    TerrainBlock block(cellBox, &world, 2);
-    EXPECT_EQ(world.terrainFields, 1);
-    EXPECT_TRUE(block.hasTriangles());
-    EXPECT_TRUE(block.needsUpload());
+    TerrainBlock block(cellBox, &world, 0);
+    EXPECT_EQ(block.step(), 1) << "steps below one sample every voxel";
+    EXPECT_TRUE(block.hasTriangles() && block.needsUpload());
     EXPECT_EQ(block.fade(), 0.0);
-
-    EXPECT_FALSE(block.setRange(cellBox, 2));
+    EXPECT_FALSE(block.setRange(cellBox, 1));
     EXPECT_EQ(world.terrainFields, 1);
-
-    EXPECT_TRUE(block.setRange(cellBox, 1));
+    EXPECT_TRUE(block.setRange(cellBox, 2));
     EXPECT_EQ(world.terrainFields, 2);
-    EXPECT_EQ(block.step(), 1);
     EXPECT_EQ(block.fade(), 1.0);
 
     const VoxelBox moved { 12, 24, 0, 12, 0, 12 };
-    EXPECT_TRUE(block.setRange(moved, 1));
+    EXPECT_TRUE(block.setRange(moved, 2));
     EXPECT_EQ(block.box(), moved);
     EXPECT_EQ(block.fade(), 0.0);
-
     // An edit shows at once and marks the block.
     EXPECT_TRUE(block.tryRebuildForEdit());
     EXPECT_TRUE(block.touched);
     EXPECT_EQ(block.fade(), 1.0);
-
     // A move into empty air leaves no triangles and keeps the fade.
     EXPECT_TRUE(block.setRange({ 0, 12, 24, 36, 0, 12 }, 1));
     EXPECT_FALSE(block.hasTriangles());
     EXPECT_EQ(block.fade(), 1.0);
-}
-
-TEST(VisualBlockTest, StepsBelowOneSampleEveryVoxel)
-{
-    FunctionWorld world(groundBelow(6.5, 2), nowhere());
-    TerrainBlock block(cellBox, &world, 0);
-    EXPECT_EQ(block.step(), 1);
-    TerrainBlock nowhereBlock(cellBox, nullptr, 2);
-    EXPECT_FALSE(nowhereBlock.hasTriangles());
+    EXPECT_FALSE(TerrainBlock(cellBox, nullptr, 2).hasTriangles());
 }
 
 TEST(VisualBlockTest, MeshesBeyondSixteenBitIndicesAreCutNotWrapped)
@@ -68,73 +49,53 @@ TEST(VisualBlockTest, MeshesBeyondSixteenBitIndicesAreCutNotWrapped)
     EXPECT_GT(block.builtTriangleCount(), 0);
 }
 
-TEST(WaterBlockTest, KeepsOnlyTrianglesFacingUp)
-{
-    Planet planet(500.0);
-    struct Exposed : WaterBlock
-    {
-        Exposed()
-            : WaterBlock({ 0, 1, 0, 1, 0, 1 }, nullptr, 1)
-        {
-        }
-        using WaterBlock::acceptTriangle;
-    } block;
-    auto vertexAt = [](double x, double y, double z) {
-        MeshVertex v;
-        v.position = { x, y, z };
-        return v;
-    };
-    // On top of the planet, up is +y.
-    const MeshVertex a = vertexAt(0, 500, 0), b = vertexAt(1, 500, 0), c = vertexAt(1, 500, -1);
-    EXPECT_TRUE(block.acceptTriangle(a, b, c));
-    EXPECT_FALSE(block.acceptTriangle(c, b, a));
-    EXPECT_FALSE(block.acceptTriangle(a, b, vertexAt(1, 501, 0)));
-    EXPECT_FALSE(block.acceptTriangle(a, b, vertexAt(1, 499, 0)));
-
-    EXPECT_TRUE(WaterBlock::facesUp({ 0, 1, 0 }, { 0.3, 0.1, 0.2 }));
-    EXPECT_FALSE(WaterBlock::facesUp({ 0, 1, 0 }, { 0.3, std::nextafter(0.1, 0.0), 0.2 }));
-}
-
-TEST(WaterBlockTest, MeshesTheWaterValuesNotTheGround)
+TEST(WaterBlockTest, MeshesTheWaterValuesKeepingTrianglesFacingUp)
 {
     Planet planet(500.0);
     const VoxelBox top { 0, 12, 490, 502, 0, 12 };
     FunctionWorld world(groundBelow(500.5, 2), nowhere());
-    WaterBlock dry(top, &world, 2);
-    EXPECT_FALSE(dry.hasTriangles());
+    EXPECT_FALSE(WaterBlock(top, &world, 2).hasTriangles());
     world.water = groundBelow(496.5, 0);
-    WaterBlock wet(top, &world, 2);
-    EXPECT_TRUE(wet.hasTriangles());
+    EXPECT_TRUE(WaterBlock(top, &world, 2).hasTriangles());
     EXPECT_EQ(world.waterFields, 2);
     EXPECT_EQ(world.terrainFields, 0);
+
+    // On top of the planet, up is +y: only the triangle facing up is kept.
+    struct Exposed : WaterBlock
+    {
+        using WaterBlock::acceptTriangle;
+        using WaterBlock::WaterBlock;
+    } block({ 0, 1, 0, 1, 0, 1 }, nullptr, 1);
+    MeshVertex a, b, c;
+    a.position = { 0, 500, 0 };
+    b.position = { 1, 500, 0 };
+    c.position = { 1, 500, -1 };
+    EXPECT_TRUE(block.acceptTriangle(a, b, c));
+    EXPECT_FALSE(block.acceptTriangle(c, b, a));
+    EXPECT_TRUE(WaterBlock::facesUp({ 0, 1, 0 }, { 0.3, 0.1, 0.2 }));
+    EXPECT_FALSE(WaterBlock::facesUp({ 0, 1, 0 }, { 0.3, std::nextafter(0.1, 0.0), 0.2 }));
 }
 
-TEST(TerrainBlockTest, TheGrassStatisticFollowsRebuilds)
+// Grass is worked out again on every rebuild, also one that finds no surface,
+// and the statistic follows it until the block goes.
+TEST(TerrainBlockTest, GrassAndItsStatisticFollowRebuilds)
 {
     TerrainTextureRegistry::getInstance().addTerrainLayers();
-    const double before = vegetationStat();
+    auto stat = [] { return StatsManager::getInstance().getStat("Vegetation points"); };
+    const double before = stat();
     FunctionWorld world(groundBelow(6.5, 1), nowhere());
     auto block = std::make_unique<TerrainBlock>(cellBox, &world, 2);
     const int points = block->vegetationPointCount();
     EXPECT_GT(points, 0);
-    EXPECT_EQ(vegetationStat(), before + points);
-
-    // Grass gone: a rebuild drops the block's points from the statistic.
-    world.terrain = groundBelow(6.5, 2);
-    block->rebuild();
-    EXPECT_EQ(block->vegetationPointCount(), 0);
-    EXPECT_EQ(vegetationStat(), before);
-
-    // Also when the rebuild finds no surface at all.
-    world.terrain = groundBelow(6.5, 1);
-    block->rebuild();
-    EXPECT_EQ(vegetationStat(), before + points);
-    world.terrain = nowhere();
-    block->rebuild();
-    EXPECT_EQ(vegetationStat(), before);
-
-    world.terrain = groundBelow(6.5, 1);
-    block->rebuild();
+    EXPECT_EQ(stat(), before + points);
+    const std::pair<FunctionField::Function, int> rebuilds[] = { { groundBelow(6.5, 2), 0 },
+        { groundBelow(6.5, 1), points }, { nowhere(), 0 }, { groundBelow(6.5, 1), points } };
+    for (const auto& [terrain, expected] : rebuilds) {
+        world.terrain = terrain;
+        block->rebuild();
+        EXPECT_EQ(block->vegetationPointCount(), expected);
+        EXPECT_EQ(stat(), before + expected);
+    }
     block.reset();
-    EXPECT_EQ(vegetationStat(), before);
+    EXPECT_EQ(stat(), before);
 }

@@ -2,10 +2,15 @@
 #include "World/Planet.h"
 #include "World/WaterVox.h"
 
+#include <algorithm>
+#include <array>
 #include <atomic>
+#include <charconv>
 #include <chrono>
+#include <climits>
 #include <map>
 #include <random>
+#include <sstream>
 #include <thread>
 #include <vector>
 
@@ -13,85 +18,60 @@ namespace {
 
 // Blocks from x = 800 on lie far above the ground: all air, cheap to generate.
 constexpr int SKY = 40;
+using Positions = std::vector<VoxelPosition>;
 
-// Polls until the condition holds; false after a generous deadline.
+Positions drain(TerrainDataManager& manager, bool (TerrainDataManager::*pop)(VoxelPosition&))
+{
+    Positions all;
+    for (VoxelPosition p; (manager.*pop)(p);)
+        all.push_back(p);
+    return all;
+}
+
 template <typename Condition> bool eventually(Condition condition)
 {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
+    while (!condition() && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
-}
-
-DataNode* node(const NodePin& pin)
-{
-    return pin.get();
+    return condition();
 }
 
 } // namespace
 
-class TerrainDataManagerTest : public ManagerFixture
-{
-};
+using TerrainDataManagerTest = ManagerFixture;
 
-TEST_F(TerrainDataManagerTest, InstanceExistsOnlyWhileAManagerLives)
-{
-    testing::internal::CaptureStdout();
-    EXPECT_THROW(TerrainDataManager::getInstance(), const char*);
-    EXPECT_EQ("FATAL ERROR: TDM getInstance() called before it's initialized!\n",
-        testing::internal::GetCapturedStdout());
-    {
-        auto manager = open();
-        EXPECT_EQ(manager.get(), &TerrainDataManager::getInstance());
-    }
-    testing::internal::CaptureStdout();
-    EXPECT_THROW(TerrainDataManager::getInstance(), const char*);
-    testing::internal::GetCapturedStdout();
-}
-
-TEST_F(TerrainDataManagerTest, LeastRecentlyUsedPairIsReused)
+TEST_F(TerrainDataManagerTest, LeastRecentlyUsedPairIsReusedAndBlocksSharingABucketAreToldApart)
 {
     auto manager = open(2);
-    DataNode* a = node(manager->getNode(SKY, 0, 0));
-    EXPECT_EQ(a, node(manager->getNode(SKY, 0, 0)));
-    DataNode* b = node(manager->getNode(SKY + 1, 0, 0));
-    EXPECT_EQ(2, manager->nodeCount());
-
+    DataNode* a = manager->getNode(SKY, 0, 0).get();
+    DataNode* b = manager->getNode(SKY + 1, 0, 0).get();
     // A, B, A, C: B was used least recently, so C takes its node and A keeps its own.
-    manager->getNode(SKY, 0, 0);
-    DataNode* c = node(manager->getNode(SKY + 2, 0, 0));
+    EXPECT_EQ(a, manager->getNode(SKY, 0, 0).get());
+    DataNode* c = manager->getNode(SKY + 2, 0, 0).get();
     EXPECT_EQ(b, c);
-    EXPECT_EQ(SKY + 2, c->tdb->bx());
-    EXPECT_EQ(SKY + 2, c->wdb->bx());
-    EXPECT_EQ(c->tdb.get(), c->wdb->terrainBlock());
+    EXPECT_TRUE(c->wdb->bx() == SKY + 2 && c->wdb->terrainBlock() == c->tdb.get());
     EXPECT_EQ(blockFile(SKY + 2, 0, 0), c->tdb->filename());
     EXPECT_EQ(blockFile(SKY + 2, 0, 0) + ".w", c->wdb->filename());
-    EXPECT_EQ(a, node(manager->findNode(SKY, 0, 0)));
+    EXPECT_EQ(a, manager->findNode(SKY, 0, 0).get());
     EXPECT_FALSE(manager->findNode(SKY + 1, 0, 0));
     EXPECT_EQ(2, manager->nodeCount());
-}
+    manager.reset();
 
-TEST_F(TerrainDataManagerTest, BlocksSharingABucketAreToldApart)
-{
-    auto manager = open();
-    // 31 buckets on |bx|: all three fall into bucket 3.
+    manager = open();
+    // 31 buckets on |bx|: all fall into bucket 3.
     const int blocks[][3] = { { 3, 0, 40 }, { -3, 5, 40 }, { 34, 0, 40 }, { 3, 0, 41 } };
     std::vector<DataNode*> nodes;
-    for (const auto& b : blocks)
-        nodes.push_back(node(manager->getNode(b[0], b[1], b[2])));
+    for (const auto& at : blocks)
+        nodes.push_back(manager->getNode(at[0], at[1], at[2]).get());
     for (std::size_t i = 0; i < nodes.size(); ++i) {
-        EXPECT_EQ(nodes[i], node(manager->getNode(blocks[i][0], blocks[i][1], blocks[i][2])));
-        EXPECT_EQ(blocks[i][0], nodes[i]->tdb->bx());
-        EXPECT_EQ(blocks[i][1], nodes[i]->tdb->by());
-        EXPECT_EQ(blocks[i][2], nodes[i]->tdb->bz());
+        EXPECT_EQ(nodes[i], manager->getNode(blocks[i][0], blocks[i][1], blocks[i][2]).get());
+        const datablock& t = *nodes[i]->tdb;
+        EXPECT_TRUE(t.bx() == blocks[i][0] && t.by() == blocks[i][1] && t.bz() == blocks[i][2]) << i;
     }
-    EXPECT_EQ(-3, node(manager->getNodeAt(-41, 100, 819))->tdb->bx());
+    EXPECT_EQ(-3, manager->getNodeAt(-41, 100, 819)->tdb->bx());
 }
 
-TEST_F(TerrainDataManagerTest, ReusedPairIsSavedUnderItsOldCoordinatesFirst)
+TEST_F(TerrainDataManagerTest, ReusedPairIsSavedUnderItsOldCoordinatesFirstAndHeldPairsAreNeverReused)
 {
     auto manager = open(1);
     // An edit the renderer has not consumed yet.
@@ -101,92 +81,67 @@ TEST_F(TerrainDataManagerTest, ReusedPairIsSavedUnderItsOldCoordinatesFirst)
     ASSERT_EQ(16000u, saved.size());
     EXPECT_EQ(50, saved[2]);
     EXPECT_FALSE(std::filesystem::exists(blockFile(SKY, 0, 0) + ".w"));
-
     // Consuming it brings the block back from its file, marks both halves and dries the voxel.
-    VoxelPosition changed;
-    ASSERT_TRUE(manager->popChangedVoxel(changed));
-    EXPECT_EQ(50, Vox(*manager, 800, 0, 1).density());
+    EXPECT_EQ(1u, drain(*manager, &TerrainDataManager::popChangedVoxel).size());
     manager->getNode(SKY + 1, 0, 0);
     EXPECT_EQ(static_cast<char>(WaterDatablock::DRY), TempFolder::read(blockFile(SKY, 0, 0) + ".w").at(1));
-    EXPECT_EQ(50, Vox(*manager, 800, 0, 1).density());
-}
 
-TEST_F(TerrainDataManagerTest, HeldBlocksAreNeverReused)
-{
-    auto manager = open(1);
-    Vox held(*manager, 800, 0, 0);
-    // The only node is held: the cache grows instead of taking it away.
-    DataNode* other = node(manager->getNode(SKY + 1, 0, 0));
-    EXPECT_EQ(2, manager->nodeCount());
+    // While held, the only pair stays: the cache grows instead, and unheld pairs are still reused.
+    Vox held(*manager, 800, 0, 1);
+    DataNode* other = manager->getNode(SKY + 1, 0, 0).get();
+    EXPECT_EQ(50, held.density());
     held.density(33);
-    EXPECT_EQ(SKY, node(manager->findNode(SKY, 0, 0))->tdb->bx());
-
-    // Unheld nodes are still reused while the held one stays.
-    EXPECT_EQ(other, node(manager->getNode(SKY + 2, 0, 0)));
+    EXPECT_EQ(other, manager->getNode(SKY + 2, 0, 0).get());
     EXPECT_EQ(2, manager->nodeCount());
-    EXPECT_EQ(33, Vox(*manager, 800, 0, 0).density());
+    EXPECT_EQ(33, Vox(*manager, 800, 0, 1).density());
 }
 
-TEST_F(TerrainDataManagerTest, ChangedVoxelQueue)
+TEST_F(TerrainDataManagerTest, HandlesAndTheChangeQueues)
 {
     auto manager = open();
-    VoxelPosition changed;
-    const int count = manager->nodeCount();
-    EXPECT_FALSE(manager->popChangedVoxel(changed));
-    EXPECT_EQ(count, manager->nodeCount());
-
+    NodePin pair = manager->getNodeAt(805, 3, 4);
     {
         Vox handle(*manager, 805, 3, 4);
-        handle.density(10);
-        handle.density(20);
-        handle.material(3);
+        EXPECT_TRUE(handle.density() == Voxel::FULLY_AIR && handle.material() == Voxel::AIR_MATERIAL);
+        EXPECT_FALSE(pair->tdb->modified);
+        EXPECT_EQ(127, handle.density(300));
+        EXPECT_EQ(-128, handle.density(-300));
+        EXPECT_EQ(44, handle.material(300));
+        EXPECT_TRUE(pair->tdb->modified);
         handle.material(4);
         Vox(*manager, 806, 3, 4).density(1);
     }
-    NodePin pair = manager->getNodeAt(805, 3, 4);
+    EXPECT_TRUE(Vox(*manager, 805, 3, 4).density() == -128 && Vox(*manager, 805, 3, 4).material() == 4);
     pair->tdb->modified = false;
-    ASSERT_TRUE(manager->popChangedVoxel(changed));
-    EXPECT_EQ((VoxelPosition { 805, 3, 4 }), changed);
-    EXPECT_TRUE(pair->tdb->modified);
-    EXPECT_TRUE(pair->wdb->modified);
+    // Density writes queue a position once until consumed, material writes every time.
+    EXPECT_EQ((Positions { { 805, 3, 4 }, { 805, 3, 4 }, { 805, 3, 4 }, { 806, 3, 4 } }),
+        drain(*manager, &TerrainDataManager::popChangedVoxel));
+    // Consuming marks both halves, dries the voxel and hands its 26 neighbours to the flow.
+    EXPECT_TRUE(pair->tdb->modified && pair->wdb->modified);
     EXPECT_EQ(WaterDatablock::DRY, pair->wdb->localValue(5, 3, 4));
-    EXPECT_EQ(26u, manager->waterFlowBacklog());
-
-    // Density writes queue a position once, material writes every time.
-    std::vector<VoxelPosition> rest;
-    while (manager->popChangedVoxel(changed))
-        rest.push_back(changed);
-    EXPECT_EQ((std::vector<VoxelPosition> { { 805, 3, 4 }, { 805, 3, 4 }, { 806, 3, 4 } }), rest);
     EXPECT_EQ(4u * 26u, manager->waterFlowBacklog());
-
-    // Once consumed, a position is queued again by the next density write.
     Vox(*manager, 805, 3, 4).density(30);
-    ASSERT_TRUE(manager->popChangedVoxel(changed));
-    EXPECT_FALSE(manager->popChangedVoxel(changed));
-
+    EXPECT_EQ(1u, drain(*manager, &TerrainDataManager::popChangedVoxel).size());
     // Dry neighbours give and take nothing; a pass handles at most 10 of them.
     EXPECT_EQ(10, manager->waterFlowPass());
     EXPECT_EQ(5u * 26u - 10u, manager->waterFlowBacklog());
-}
 
-TEST_F(TerrainDataManagerTest, ChangedWaterQueueHasNoDuplicates)
-{
-    auto manager = open();
+    // Water changes are queued once until popped, and mark only the water half.
+    pair->wdb->modified = pair->tdb->modified = false;
+    for (int z : { 3, 4, 3 })
+        manager->queueWaterChange(801, 2, z);
+    EXPECT_EQ(
+        (Positions { { 801, 2, 3 }, { 801, 2, 4 } }), drain(*manager, &TerrainDataManager::popChangedWater));
     manager->queueWaterChange(801, 2, 3);
-    manager->queueWaterChange(801, 2, 4);
-    manager->queueWaterChange(801, 2, 3);
-    NodePin pair = manager->getNodeAt(801, 2, 3);
-    VoxelPosition changed;
-    ASSERT_TRUE(manager->popChangedWater(changed));
-    EXPECT_EQ((VoxelPosition { 801, 2, 3 }), changed);
-    EXPECT_TRUE(pair->wdb->modified);
-    EXPECT_FALSE(pair->tdb->modified);
-    manager->queueWaterChange(801, 2, 3);
-    ASSERT_TRUE(manager->popChangedWater(changed));
-    EXPECT_EQ((VoxelPosition { 801, 2, 4 }), changed);
-    ASSERT_TRUE(manager->popChangedWater(changed));
-    EXPECT_EQ((VoxelPosition { 801, 2, 3 }), changed);
-    EXPECT_FALSE(manager->popChangedWater(changed));
+    EXPECT_EQ(1u, drain(*manager, &TerrainDataManager::popChangedWater).size());
+    EXPECT_TRUE(pair->wdb->modified && !pair->tdb->modified);
+
+    // A water handle keeps the value it read when built and writes nothing.
+    manager->getNodeAt(480, 0, 0)->wdb->setWater(40, 480, 0, 0);
+    WaterVox water(*manager, 480, 0, 0);
+    manager->getNodeAt(480, 0, 0)->wdb->setWater(90, 480, 0, 0);
+    EXPECT_TRUE(water.density(5) == 40 && water.material(5) == 0);
+    EXPECT_EQ(90, WaterVox(*manager, 480, 0, 0).density());
 }
 
 TEST_F(TerrainDataManagerTest, WaterFlowsBackIntoHollowsBelowTheSeaOnly)
@@ -194,63 +149,49 @@ TEST_F(TerrainDataManagerTest, WaterFlowsBackIntoHollowsBelowTheSeaOnly)
     auto manager = open(1000, true);
     // Along (0, 1, 1) the sea floor lies about 18 units below the radius.
     int k = 0;
-    while (Vox(*manager, 0, 348 - k, 348 - k).density() < 0)
+    while (k < 20 && Vox(*manager, 0, 348 - k, 348 - k).density() < 0)
         ++k;
-    ASSERT_LT(k, 20);
-    const VoxelPosition seabed { 0, 348 - k, 348 - k };
+    const VoxelPosition seabed { 0, 348 - k, 348 - k }, shore { 503, 0, 0 };
     ASSERT_LT(manager->planet().heightAt(seabed.x, seabed.y, seabed.z), -8.0);
-    const VoxelPosition shore { 503, 0, 0 };
-
     Vox(*manager, seabed.x, seabed.y, seabed.z).density(-127);
     Vox(*manager, shore.x, shore.y, shore.z).density(-127);
-    VoxelPosition changed;
-    while (manager->popChangedVoxel(changed)) {
-        EXPECT_EQ(WaterDatablock::DRY, WaterVox(*manager, changed.x, changed.y, changed.z).density());
-    }
+    for (const VoxelPosition& p : drain(*manager, &TerrainDataManager::popChangedVoxel))
+        EXPECT_EQ(WaterDatablock::DRY, WaterVox(*manager, p.x, p.y, p.z).density());
 
     EXPECT_TRUE(
         eventually([&] { return WaterVox(*manager, seabed.x, seabed.y, seabed.z).density() == 127; }));
     EXPECT_TRUE(eventually([&] { return manager->waterFlowBacklog() == 0; }));
     EXPECT_EQ(WaterDatablock::DRY, WaterVox(*manager, shore.x, shore.y, shore.z).density());
     // The renderer hears of the refill.
-    std::vector<VoxelPosition> refilled;
-    while (manager->popChangedWater(changed))
-        refilled.push_back(changed);
+    const Positions refilled = drain(*manager, &TerrainDataManager::popChangedWater);
     EXPECT_NE(std::find(refilled.begin(), refilled.end(), seabed), refilled.end());
 }
 
-TEST_F(TerrainDataManagerTest, EditsSurviveARestart)
+TEST_F(TerrainDataManagerTest, EditsAndTheViewerSurviveARestart)
 {
-    struct Edit
-    {
-        int x, y, z, density, material;
-    };
-    std::vector<Edit> edits;
+    // Rock at height -10 dug out, and edits in the sky.
+    std::vector<std::array<int, 5>> edits { { 490, 0, 0, -127, 10 } };
     for (int i = 0; i < 30; ++i)
         edits.push_back({ 800 + 7 * i, (3 * i) % 40 - 20, -i, i * 8 - 120, i + 1 });
-    // Rock at height -10, dug out.
-    edits.push_back({ 490, 0, 0, -127, 10 });
     {
         // Few nodes, so most edits are saved on reuse and some only at the end; none are consumed.
         auto manager = open(4);
-        for (const Edit& e : edits) {
-            Vox handle(*manager, e.x, e.y, e.z);
-            handle.density(e.density);
-            handle.material(e.material);
+        for (const auto& e : edits) {
+            Vox handle(*manager, e[0], e[1], e[2]);
+            handle.density(e[3]);
+            handle.material(e[4]);
         }
-        position[0] = 520.5;
         position[1] = -2.25;
-        position[2] = 3.0;
     }
-    position[0] = position[1] = position[2] = 0.0;
+    testing::internal::CaptureStdout();
+    EXPECT_THROW(TerrainDataManager::getInstance(), const char*);
+    testing::internal::GetCapturedStdout();
+    position[1] = 0.0;
     auto manager = open(4);
-    EXPECT_EQ(520.5, position[0]);
     EXPECT_EQ(-2.25, position[1]);
-    EXPECT_EQ(3.0, position[2]);
-    for (const Edit& e : edits) {
-        Vox handle(*manager, e.x, e.y, e.z);
-        EXPECT_EQ(e.density, handle.density()) << e.x;
-        EXPECT_EQ(e.material, handle.material()) << e.x;
+    for (const auto& e : edits) {
+        Vox handle(*manager, e[0], e[1], e[2]);
+        EXPECT_TRUE(handle.density() == e[3] && handle.material() == e[4]) << e[0];
     }
     // The dug rock's water was cleared at shutdown, as the renderer would have.
     EXPECT_EQ(WaterDatablock::DRY, WaterVox(*manager, 490, 0, 0).density());
@@ -264,27 +205,14 @@ TEST_F(TerrainDataManagerTest, FailedSaveOnAWorkerThreadKeepsTheBlockAndReachesT
     const std::string folder = temp.path + "World/data/15";
     std::filesystem::remove_all(folder);
     TempFolder::write(folder, "not a folder");
-
     testing::internal::CaptureStdout();
-    std::thread worker([&] { Vox(*manager, 820, 0, 0).density(); });
-    worker.join();
-    EXPECT_EQ("FATAL EXCEPTION: datablock::saveToFile(): \nCould not open file for writing: "
-            + blockFile(SKY, 0, 0) + "\n",
-        testing::internal::GetCapturedStdout());
-    const char* thrown = nullptr;
-    try {
-        manager->rethrowFailure();
-    } catch (const char* message) {
-        thrown = message;
-    }
-    EXPECT_STREQ("FATAL EXCEPTION", thrown);
-
+    std::thread([&] { Vox(*manager, 820, 0, 0).density(); }).join();
+    testing::internal::GetCapturedStdout();
+    EXPECT_THROW(manager->rethrowFailure(), const char*);
     // The block keeps its data and its place; the cache grew instead.
     EXPECT_EQ(2, manager->nodeCount());
     ASSERT_TRUE(manager->findNode(SKY, 0, 0));
     EXPECT_TRUE(manager->findNode(SKY, 0, 0)->tdb->modified);
-    EXPECT_EQ(50, Vox(*manager, 800, 0, 0).density());
-
     // The shutdown saves what it can.
     std::filesystem::remove(folder);
     std::filesystem::create_directory(folder);
@@ -292,67 +220,45 @@ TEST_F(TerrainDataManagerTest, FailedSaveOnAWorkerThreadKeepsTheBlockAndReachesT
     EXPECT_EQ(50, TempFolder::read(blockFile(SKY, 0, 0)).at(0));
 }
 
-TEST_F(TerrainDataManagerTest, DensitySamplingAndSurfaceQueries)
+TEST_F(TerrainDataManagerTest, SurfaceQueriesAndVoxelRays)
 {
     auto manager = open();
     auto d = [&](int x, int y, int z) { return static_cast<double>(Vox(*manager, x, y, z).density()); };
     // Near the surface at negative coordinates, where the voxels differ.
     ASSERT_NE(d(-500, -1, 0), d(-499, -1, 0));
     EXPECT_EQ(d(-500, -1, 0), manager->sampleDensity(-500.0, -1.0, 0.0));
-    EXPECT_DOUBLE_EQ((d(-500, -1, 0) + d(-499, -1, 0)) / 2.0, manager->sampleDensity(-499.5, -1.0, 0.0));
     EXPECT_DOUBLE_EQ((d(-500, -1, 0) + d(-499, -1, 0) + d(-500, 0, 0) + d(-499, 0, 0)) / 4.0,
         manager->sampleDensity(-499.5, -0.5, 0.0));
-
-    // Searches from above and from below meet at the same surface.
-    const Vector3 fromAbove = manager->findSurface({ 0.0, 0.0, -530.0 });
-    const Vector3 fromBelow = manager->findSurface({ 0.0, 0.0, -470.0 });
-    EXPECT_NEAR(fromAbove.z, fromBelow.z, 0.2);
-    EXPECT_EQ(0.0, fromAbove.x);
-    EXPECT_EQ(0.0, fromAbove.y);
-
-    // The normal points from ground into air.
-    const Vector3 normal = manager->surfaceNormal(fromAbove);
+    // Searches from above and from below meet at the same surface, whose normal points into the air.
+    const Vector3 surface = manager->findSurface({ 0.0, 0.0, -530.0 });
+    EXPECT_NEAR(surface.z, manager->findSurface({ 0.0, 0.0, -470.0 }).z, 0.2);
+    EXPECT_TRUE(surface.x == 0.0 && surface.y == 0.0);
+    const Vector3 normal = manager->surfaceNormal(surface);
     EXPECT_NEAR(1.0, normal.length(), 1e-9);
-    EXPECT_GT(
-        manager->sampleDensity(fromAbove - normal * 0.5), manager->sampleDensity(fromAbove + normal * 0.5));
-
-    // Pushed out of the ground to just above the surface; points in air stay.
-    const Vector3 buried = fromAbove - normal * 0.3;
+    EXPECT_GT(manager->sampleDensity(surface - normal * 0.5), manager->sampleDensity(surface + normal * 0.5));
+    // Pushed out of the ground to just above the surface; points in air stay; deep rock refuses the move.
+    const Vector3 buried = surface - normal * 0.3;
     const Vector3 pushed = manager->pushOutOfGround(buried + normal, buried);
-    EXPECT_LT((pushed - fromAbove).length(), 0.2);
-    EXPECT_LT(manager->sampleDensity(pushed), 0.0);
-    const Vector3 air { 0.0, 0.0, -520.0 };
-    EXPECT_EQ(air, manager->pushOutOfGround({ 0.0, 0.0, -521.0 }, air));
-
-    // Deep rock has no way out within 5 units: the move is refused.
+    EXPECT_TRUE((pushed - surface).length() < 0.2 && manager->sampleDensity(pushed) < 0.0);
+    EXPECT_EQ(Vector3(0, 0, -520), manager->pushOutOfGround({ 0.0, 0.0, -521.0 }, { 0.0, 0.0, -520.0 }));
     testing::internal::CaptureStdout();
-    EXPECT_EQ(Vector3(300.0, 0.0, 0.0), manager->pushOutOfGround({ 300.0, 0.0, 0.0 }, { 300.5, 0.0, 0.0 }));
-    EXPECT_EQ("--distTravelled:5.1\n", testing::internal::GetCapturedStdout());
-}
+    EXPECT_EQ(Vector3(300, 0, 0), manager->pushOutOfGround({ 300.0, 0.0, 0.0 }, { 300.5, 0.0, 0.0 }));
+    testing::internal::GetCapturedStdout();
 
-TEST_F(TerrainDataManagerTest, VoxelRayMeetsLoadedBlocksOnly)
-{
-    auto manager = open();
+    // Rays sample every half unit, ties going to the first voxel visited, and stop where the
+    // blocks in memory end.
     manager->getNode(SKY, 0, 0);
     const int nodes = manager->nodeCount();
-
-    // Samples every half unit; ties between voxels go to the first one visited.
-    std::vector<Vox> hits = manager->castVoxelRay({ 801.0, 10.0, 10.0 }, { 1.0, 0.0, 0.0 }, 8.0);
     std::vector<double> xs;
-    for (const Vox& hit : hits)
+    for (const Vox& hit : manager->castVoxelRay({ 801.0, 10.0, 10.0 }, { 1.0, 0.0, 0.0 }, 8.0))
         xs.push_back(hit.getPosition().x);
     EXPECT_EQ((std::vector<double> {
                   801, 802, 802, 803, 803, 804, 804, 805, 805, 806, 806, 807, 807, 808, 808, 809, 809 }),
         xs);
-
-    // It ends where the blocks in memory end, and loads nothing.
-    hits = manager->castVoxelRay({ 815.2, 10.3, 10.1 }, { 1.0, 0.0, 0.0 }, 30.0);
+    std::vector<Vox> hits = manager->castVoxelRay({ 815.2, 10.3, 10.1 }, { 1.0, 0.0, 0.0 }, 30.0);
     ASSERT_FALSE(hits.empty());
     EXPECT_EQ(819.0, hits.back().getPosition().x);
     EXPECT_EQ(nodes, manager->nodeCount());
-    EXPECT_FALSE(manager->findNode(SKY + 1, 0, 0));
-
-    // Handles from the ray edit the voxels they name.
     hits.front().density(12);
     EXPECT_EQ(12, Vox(*manager, 816, 10, 10).density());
     EXPECT_TRUE(manager->castVoxelRay({ 801.0, 10.0, 10.0 }, { 0.0, 0.0, 0.0 }, 8.0).empty());
@@ -364,33 +270,25 @@ TEST_F(TerrainDataManagerTest, ConcurrentEditsReadsAndReuseKeepEveryBlockWhole)
 {
     auto manager = open(6, true);
     constexpr int WRITERS = 3;
-    constexpr int BLOCKS = 12;
     std::atomic<bool> stop { false };
     std::atomic<int> mismatches { 0 };
-    std::vector<std::map<std::tuple<int, int, int>, int>> written(WRITERS);
-
+    std::vector<std::map<std::array<int, 3>, int>> written(WRITERS);
     auto writer = [&](int id) {
         std::mt19937 random(id + 1);
-        std::map<std::tuple<int, int, int>, int>& mine = written[id];
-        // Each writer owns the voxels with local x = id in every block.
-        auto pick = [&] {
-            const int block = static_cast<int>(random() % BLOCKS);
-            return std::tuple<int, int, int>(
-                (SKY + block % 4) * 20 + id, (block / 4) * 20 + static_cast<int>(random() % 20), 5);
-        };
         for (int round = 0; !stop; ++round) {
-            const auto [x, y, z] = pick();
+            // Each writer owns the voxels with local x = id in 12 blocks.
+            const int block = static_cast<int>(random() % 12);
+            const int x = (SKY + block % 4) * 20 + id, y = (block / 4) * 20 + static_cast<int>(random() % 20);
             const int value = static_cast<int>(random() % 240) - 120;
-            Vox handle(*manager, x, y, z);
+            Vox handle(*manager, x, y, 5);
             // Other threads move blocks in and out while this handle is held.
             Vox(*manager, (SKY + 5 + round % 3) * 20, 0, 0).density();
             manager->sampleDensity((SKY + round % 4) * 20.5, 3.5, 5.5);
             handle.density(value);
             // Material 0 would mean "never generated" and invite the generator back.
             handle.material(value + 121);
-            if (handle.density() != value || Vox(*manager, x, y, z).density() != value)
-                ++mismatches;
-            mine[{ x, y, z }] = value;
+            mismatches += handle.density() != value || Vox(*manager, x, y, 5).density() != value;
+            written[id][{ x, y, 5 }] = value;
             if (round % 16 == 0)
                 manager->castVoxelRay({ x + 0.5, y + 0.5, 5.5 }, { 0.0, 1.0, 0.0 }, 8.0);
         }
@@ -398,12 +296,10 @@ TEST_F(TerrainDataManagerTest, ConcurrentEditsReadsAndReuseKeepEveryBlockWhole)
     std::vector<std::thread> threads;
     for (int id = 0; id < WRITERS; ++id)
         threads.emplace_back(writer, id);
-
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(3);
-    VoxelPosition changed;
     while (std::chrono::steady_clock::now() < end) {
-        while (manager->popChangedVoxel(changed)) { }
-        while (manager->popChangedWater(changed)) { }
+        drain(*manager, &TerrainDataManager::popChangedVoxel);
+        drain(*manager, &TerrainDataManager::popChangedWater);
         manager->saveTick(0.016);
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
@@ -412,21 +308,90 @@ TEST_F(TerrainDataManagerTest, ConcurrentEditsReadsAndReuseKeepEveryBlockWhole)
         thread.join();
     EXPECT_EQ(0, mismatches.load());
     EXPECT_NO_THROW(manager->rethrowFailure());
-
-    auto verify = [&](TerrainDataManager& m) {
+    for (int pass = 0; pass < 2; ++pass) {
         int wrong = 0, checked = 0;
         for (const auto& mine : written)
             for (const auto& [at, value] : mine) {
-                const auto [x, y, z] = at;
-                Vox handle(m, x, y, z);
+                Vox handle(*manager, at[0], at[1], at[2]);
                 wrong += handle.density() != value || handle.material() != value + 121;
                 ++checked;
             }
         EXPECT_GT(checked, 100);
-        return wrong;
-    };
-    EXPECT_EQ(0, verify(*manager));
+        EXPECT_EQ(0, wrong) << (pass ? "after the restart" : "before the restart");
+        manager.reset();
+        manager = open(6);
+    }
+}
+
+TEST_F(TerrainDataManagerTest, WorldFolderAndFile)
+{
+    const WorldFolder folder("Resources\\terrain\\", "Map");
+    EXPECT_EQ("resources/terrain/Map/map.file", folder.worldFilePath());
+    EXPECT_EQ("resources/terrain/Map/data/5/-7.2.4", folder.blockFile(-7, 2, 4));
+    // The sum of two extreme coordinates does not overflow: 2^32 mod 25.
+    for (const auto& c : { std::array<int, 3> { 20, 5, 0 }, { -30, 6, 24 }, { INT_MIN, INT_MIN, 21 } })
+        EXPECT_EQ(c[2], WorldFolder::folderIndex(c[0], c[1])) << c[0];
+    // A new world starts on the surface.
+    auto manager = open(1000, false, "New");
+    // Found by the ground search straight down the local up direction.
+    EXPECT_TRUE(position[0] > 490.0 && position[0] < 510.0 && position[1] == 0.0 && position[2] == 0.0);
+    EXPECT_NEAR(0.0, manager->sampleDensity(position[0], 0.0, 0.0), 3.0);
+    for (int index = 0; index < 25; ++index)
+        EXPECT_TRUE(std::filesystem::is_directory(temp.path + "New/data/" + std::to_string(index)));
+    char x[32];
+    const std::string exactX(x, std::to_chars(x, x + sizeof x, position[0]).ptr);
+    EXPECT_EQ(
+        "[settings]\nint\nseed1\n13\n\nint\nseed2\n14\n\ndouble\nday length\n120\n\ndouble\nsun angle\n0\n\n"
+        "double\nuser x\n"
+            + exactX + "\n\ndouble\nuser y\n0\n\ndouble\nuser z\n0\n\n",
+        TempFolder::read(WorldFolder(temp.path, "New").worldFilePath()));
     manager.reset();
-    manager = open(6);
-    EXPECT_EQ(0, verify(*manager));
+
+    const std::string file = WorldFolder(temp.path, "World").worldFilePath();
+    auto resume = [&](const std::string& contents) {
+        WorldFolder(temp.path, "World").createFolders();
+        TempFolder::write(file, "[settings]\n" + contents);
+        return open();
+    };
+    const std::string stored
+        = "bool\nflying\ntrue\n\nint\nseed1\n21\n\nint\nseed2\n22\n\nint\nversion\n3\n\n"
+          "double\nday length\n90.9\n\ndouble\nsun angle\n33\n\ndouble\nuser x\n498.123456\n\n"
+          "double\nuser y\n1\n\ndouble\nuser z\n-2\n\nstring\nnote\nhello world\n\n";
+    manager = resume(stored);
+    EXPECT_TRUE(manager->seed1() == 21 && manager->seed2() == 22);
+    EXPECT_TRUE(position[0] == 498.123456 && position[1] == 1.0 && position[2] == -2.0);
+    EXPECT_TRUE(manager->planet().sunAngle() == 33.0 && manager->planet().dayLength() == 90);
+    manager.reset();
+    // Entries of other names are kept; day lengths are whole seconds, and at least one.
+    std::string expected = "[settings]\n" + stored;
+    expected.replace(expected.find("90.9"), 4, "90");
+    EXPECT_EQ(expected, TempFolder::read(file));
+
+    // Without a usable seed2 the world takes the program's seeds, and keeps them from now on.
+    const auto user = [](const char* x, const char* y, const char* z) {
+        return std::string("double\nuser x\n") + x + "\n\ndouble\nuser y\n" + y + "\n\ndouble\nuser z\n" + z + "\n\n";
+    };
+    manager = resume("int\nseed1\n21\n\ndouble\nday length\n-4\n\n" + user("700", "0", "0"));
+    EXPECT_TRUE(manager->seed1() == 13 && manager->seed2() == 14 && position[0] == 700.0);
+    EXPECT_EQ(1, manager->planet().dayLength());
+    manager.reset();
+    EXPECT_NE(std::string::npos, TempFolder::read(file).find("int\nseed1\n13\n\nint\nseed2\n14\n"));
+
+    // A position that is missing, unreadable (read as 2147483647), in the core or buried is
+    // replaced by the new world's surface search, and said so; one a little inside the ground
+    // is where walking leaves a player, and kept.
+    const std::string seeds = "int\nseed1\n13\n\nint\nseed2\n14\n\n";
+    for (const std::string& stored : { seeds, seeds + "double\nuser x\n520\n\n", seeds + user("nan", "0", "0"),
+             seeds + user("0", "0", "0"), seeds + user("400", "0", "0"), seeds + user("499.6", "0", "0") }) {
+        position[0] = 510.0;
+        TempFolder::write(file, "[settings]\n" + stored);
+        testing::internal::CaptureStdout();
+        manager = std::make_unique<TerrainDataManager>(position, "World", 13, 14, 1000, temp.path, false);
+        const bool kept = stored.find("499.6") != std::string::npos;
+        EXPECT_EQ(kept ? "" : "World file " + file + " holds no usable position; placing you on the surface\n",
+            testing::internal::GetCapturedStdout());
+        EXPECT_NEAR(0.0, manager->sampleDensity(position[0], position[1], position[2]), kept ? 127 : 3.0) << stored;
+        EXPECT_GT(position[0], 490.0);
+        manager.reset();
+    }
 }

@@ -1,0 +1,279 @@
+# One new world through three runs of the game.
+#
+# The first run creates the world with its folders and world file while the
+# loading bar grows, then shows the interface over the world at noon (the
+# statistics, the console, the menu and its About pages), the rendered world
+# (textured ground, blue sky, wireframe on F4, the picking sphere, water with
+# moving caustics), walks, and lets the sky turn to night.
+# The second run resumes where the world file says, and digs a hole with the
+# power dig tool; the third finds the hole again and leaves by the menu.
+source "$(dirname "$0")/lib.sh"
+
+GROUND="1280x300+0+480"
+SKY="1280x200+0+40"
+CENTRE="100x100+590+350"
+STATS="380x40+876+745"
+
+user_position() { echo "$(world_value "user x") $(world_value "user y") $(world_value "user z")"; }
+block_files() { find "$WORLD/data" -type f | wc -l; }
+
+# click X Y: a left click at window pixel (X, Y), measured from the top left.
+click() {
+  xdotool mousemove --window "$GAME_WINDOW" "$1" "$2"
+  sleep 0.2
+  xdotool click 1
+  sleep 0.5
+}
+
+# look_until DX DY NAME CHECK ATTEMPTS: turns the view by a pointer motion
+# until `CHECK FILE` holds for the screenshot NAME, taken once the turned view
+# shows. A motion that arrives while the game puts the pointer back at the
+# centre can be lost, so turning on is the remedy.
+look_until() {
+  local i
+  for ((i = 0; i < $5; i++)); do
+    pointer_step "$1" "$2"
+    frames 1
+    $4 "$(screenshot "$3")" && return
+  done
+  fail "$3: \"$4\" never held"
+}
+
+# view_shot NAME: the middle of the window (where the ground ahead shows,
+# clear of the heads-up texts) seen at 32 x 16 pixels, so a view moved by a
+# fraction of a pixel or a swaying blade of grass hardly counts; prints its path.
+view_shot() {
+  convert "$(screenshot "$1")" -crop 640x266+320+266 +repage -scale '32x16!' "$WORK/$1.ppm"
+  echo "$WORK/$1.ppm"
+}
+
+# coarse_difference A B: how far apart two view shots are, in thousandths.
+coarse_difference() {
+  { compare -metric RMSE "$1" "$2" null: 2>&1 || true; } | sed -n 's/.*(\([0-9.e-]*\)).*/\1/p' | awk '{ printf "%d\n", $1 * 1000 }'
+}
+
+# wait_until_loaded: waits until the loading screen has given way to the
+# world; keys and clicks do not reach the interface while it is up. The
+# loading screen is black along its top edge and has the white left end mark
+# of its progress bar at (320, 482).
+wait_until_loaded() {
+  loaded() { [ "$(brightness "$1" 640 1)" -ge 30 ] || [ "$(brightness "$1" 320 482)" -lt 700 ]; }
+  shot_until loading-probe loaded 240 >/dev/null
+}
+
+# look_down: 45 degrees below the horizon, where the tools reach the ground,
+# in steps the pointer can make inside the screen.
+look_down() {
+  capture_pointer
+  for _ in 1 2 3; do pointer_step 0 100; done
+}
+
+start_game
+grep -q "^GLSL: ready\.$" "$WORK/stdout.txt" || fail "no \"GLSL: ready.\" line"
+[ "$(window_size)" = "1280x800" ] || fail "window is $(window_size), settings.ini asks for 1280x800"
+grep -qx "resources/terrain/Test-20DBSIZE-500m-radius-Map-3/" "$WORK/stdout.txt" ||
+  fail "the new world's folder was not announced"
+for n in $(seq 0 24); do
+  [ -d "$WORLD/data/$n" ] || fail "no data folder $n"
+done
+[ "$(world_value seed1) $(world_value seed2)" = "13 14" ] || fail "seeds $(world_value seed1) $(world_value seed2)"
+# The ground search climbs from the planet's centre along +x to the surface.
+read -r x y z <<<"$(user_position)"
+above "$x" 470 && above 530 "$x" && [ "$y $z" = "0 0" ] || fail "start at $x $y $z"
+
+# The loading bar runs from a quarter to three quarters of the width, its top
+# row 40% up, between two end marks that are white while the loading screen
+# is up. The bar is green, and grows while the update thread builds both rings.
+lengths=()
+loaded=""
+for _ in $(seq 600); do
+  row="$(import -window root -crop 641x1+320+482 +repage txt:- 2>/dev/null || true)"
+  if [ "$(grep -cE "^(0|640),0: .*#FFFFFFFFFFFF" <<<"$row" || true)" -lt 2 ]; then
+    # Before the first frame the window may still be blank.
+    [ "${#lengths[@]}" -gt 0 ] && loaded=1 && break
+    continue
+  fi
+  lengths+=("$(grep -cE '#4[0-9A-F]{3}FFFF4[0-9A-F]{3} ' <<<"$row" || true)")
+done
+echo "bar lengths while loading: ${lengths[*]}"
+[ -n "$loaded" ] || fail "the loading screen never went away"
+partial=""
+previous=0
+for length in "${lengths[@]}"; do
+  [ "$length" -ge "$previous" ] || fail "the bar shrank from $previous to $length pixels"
+  previous="$length"
+  [ "$length" -gt 0 ] && [ "$length" -lt 640 ] && partial=1
+done
+[ -n "$partial" ] || fail "the bar never showed a partial build"
+
+# The interface, over a world at a standstill at noon. The console's band
+# darkens what lies behind it and ends 325 pixels down (edge FILE WIDTH).
+edge() { [ "$(brightness "$1" $(($2 / 2)) 330)" -gt $(($(brightness "$1" $(($2 / 2)) 320) + 150)) ]; }
+no_console() { ! edge "$1" 1280; }
+console_command "planet pause"
+world="$(shot_until world no_console)"
+# "stats show" brings up white text on a translucent panel 400 pixels from the
+# right edge, growing up from 15 pixels above the bottom edge.
+console_command "stats show"
+darker() { above "$(grey "$world" "$STATS")" "$(awk -v g="$(grey "$1" "$STATS")" 'BEGIN { print g + 0.15 }')"; }
+shown="$(shot_until stats-shown darker)"
+console_command "stats hide"
+gone() { above "$(pixels_differing "$shown" "$1" "$STATS")" 3000; }
+shot_until stats-hidden gone >/dev/null
+
+# The console's transcript fills the top 300 pixels, its command line the 25
+# below.
+key grave
+xdotool type --delay 60 "help"
+key Return
+xdotool type --delay 60 "bind list"
+band() { # band FILE WIDTH: the console's band across the whole width
+  [ "$(brightness "$1" $(($2 - 10)) 150)" -lt $(($(brightness "$world" $(($2 - 10)) 150) - 150)) ] && edge "$1" "$2"
+}
+console() {
+  band "$1" 1280 && above "$(share "$1" 600x290+0+5 "r + g + b > 2.25")" 0.002 &&
+    above "$(share "$1" 300x25+0+300 "r + g + b > 2.25")" 0.002
+}
+shot_until console console >/dev/null
+# A resize lays the console out again along the new top edge.
+xdotool windowsize --sync "$GAME_WINDOW" 1000 700
+[ "$(window_size)" = "1000x700" ] || fail "the window is $(window_size) after resizing"
+resized() { band "$1" 1000; }
+shot_until console-resized resized >/dev/null
+key grave
+xdotool windowsize --sync "$GAME_WINDOW" 1280 800
+restored() { no_console "$1" && [ "$(brightness "$1" 1270 790)" -gt 60 ]; }
+shot_until restored restored >/dev/null
+
+# Escape opens the main menu: three 200 x 30 buttons centred 10 apart, "Exit
+# Program" 360 pixels down, "About" 400, "Return to Program" 440, on a dark
+# background. About's page has its credits in a dark field above its two
+# buttons, "About the Creators" 488 pixels down and "Back" 528.
+BUTTONS="200x120+540+340"
+PAGE="600x300+340+200"
+dark() { [ "$(brightness "$1" "$2" "$3")" -le 300 ]; }
+unlike() { above "$(pixels_differing "$1" "$2" "$3" 12)" 5000; }
+key Escape
+menu() { dark "$1" 20 780 && unlike "$world" "$1" "$BUTTONS"; }
+menu="$(shot_until menu menu)"
+click 640 400
+about() { dark "$1" 640 300 && unlike "$menu" "$1" "$PAGE"; }
+about="$(shot_until about about)"
+click 640 488
+creators() { unlike "$about" "$1" "$PAGE"; }
+shot_until creators creators >/dev/null
+key Escape
+back() { ! above "$(pixels_differing "$about" "$1" "$PAGE" 12)" 2000; }
+shot_until back-to-about back >/dev/null
+key Escape Escape
+closed() { unlike "$menu" "$1" "$BUTTONS"; }
+shot_until closed closed >/dev/null
+
+# The rendered world: a blue sky over ground with many colours; F4 shows the
+# sky between the lines of a wireframe, and a second F4 fills the ground again.
+above "$(convert "$world" -crop "$SKY" +repage -format "%[fx:mean.b - mean.r]" info:)" 0.25 ||
+  fail "no blue sky above the ground"
+[ "$(colour_count "$world" "$GROUND")" -gt 5000 ] || fail "the ground is not textured"
+sky_through() { share "$1" "$GROUND" "b > r + 0.15 && b > g"; }
+through="$(sky_through "$world")"
+key F4
+wired() { above "$(sky_through "$1")" "$(awk -v t="$through" 'BEGIN { print t + 0.3 }')"; }
+shot_until wireframe wired >/dev/null
+key F4
+filled() { ! above "$(sky_through "$1")" "$(awk -v t="$through" 'BEGIN { print t + 0.05 }')"; }
+shot_until solid-again filled >/dev/null
+
+# W held for about a second carries the player over the ground at two units a
+# second. The first update with W held may count the time since the one
+# before, so the walk may last from a frame before the press to the release.
+capture_pointer
+standing="$(screenshot standing)"
+began="$(date +%s.%N)"
+frames 1
+xdotool keydown w
+sleep 1
+frames 1
+xdotool keyup w
+released="$(date +%s.%N)"
+frames 1
+[ "$(pixels_differing "$standing" "$(screenshot walked)")" -gt 1000 ] || fail "the view did not change while walking"
+
+# Down to the ground in front, where the cursor picks a point.
+marked() { above "$(share "$1" "$CENTRE" "r > 0.7 && g < 0.25 && b < 0.25")" 0.01; }
+look_until 0 100 picking marked 6
+# The lake lies behind the start, a little to the left: about 225 degrees
+# round, turned in steps that keep the pointer inside the screen.
+pointer_step 0 -100
+wet() { above "$(share "$1" "$GROUND" "g > r + 0.08 && b > r + 0.08")" 0.15; }
+look_until 200 0 lake wet 24
+lake="$SHOTS/lake.png"
+moving() { above "$(pixels_differing "$lake" "$1" "$GROUND")" 2000; }
+shot_until lake-later moving >/dev/null
+
+# With a ten-second day the sky changes, and half a day on the ground is dark.
+console_command "planet dayLength 10"
+console_command "planet resume"
+night() {
+  above "$(grey "$lake" "$GROUND")" "$(awk -v n="$(grey "$1" "$GROUND")" 'BEGIN { print 3 * n }')" &&
+    above "$(pixels_differing "$lake" "$1" "$SKY")" 100000
+}
+shot_until night night 30 >/dev/null
+console_command "planet dayLength 86400"
+end_game
+[ "$(world_value "day length")" = "86400" ] || fail "day length $(world_value "day length") not kept"
+above "$(world_value "sun angle")" 0 || fail "the sun did not move"
+read -r moved climbed longest <<<"$(awk -v a="$x $y $z" -v b="$(user_position)" -v t0="$began" -v t1="$released" 'BEGIN {
+  split(a, p); split(b, q)
+  d = sqrt((q[1] - p[1]) ^ 2 + (q[2] - p[2]) ^ 2 + (q[3] - p[3]) ^ 2)
+  h = sqrt(q[1] ^ 2 + q[2] ^ 2 + q[3] ^ 2) - sqrt(p[1] ^ 2 + p[2] ^ 2 + p[3] ^ 2)
+  print (d * d > h * h ? sqrt(d * d - h * h) : 0), h, 2 * (t1 - t0) + 0.1 }')"
+echo "walked $moved units (at most $longest), climbing $climbed"
+above "$moved" 0.5 && ! above "$moved" "$longest" || fail "walked $moved units; at 2 units a second no more than $longest"
+above "$climbed" -2 && above 2 "$climbed" || fail "height changed by $climbed while walking"
+
+# Move the stored viewer to z = 5, clear of the lake behind the start, and up,
+# so it drops onto whatever ground lies there; put the sun back at noon. The
+# restarted game must stand and light the world there: the player settles
+# along the local up (almost +x here), so z stays close to where it was stored.
+sed -i -e "/^user x\$/{n;s/.*/$(awk -v x="$(world_value "user x")" 'BEGIN { print x + 3 }')/}" \
+  -e '/^user z$/{n;s/.*/5/}' -e '/^sun angle$/{n;s/.*/0/}' "$WORLD/map.file"
+start_game
+grep -qx "resources/terrain/Test-20DBSIZE-500m-radius-Map-3/" "$WORK/stdout.txt" && fail "the world was created anew"
+wait_until_loaded
+look_down
+# One notch up: the power dig tool.
+xdotool click 4
+frames 2
+[ "$(block_files)" -eq 0 ] || fail "block files before anything was dug"
+before="$(view_shot before-digging)"
+xdotool mousedown 1
+sleep 2
+frames 2
+xdotool mouseup 1
+# The hole is meshed a few cells per frame, and the player may drop into it.
+frames 8
+dug="$(view_shot dug)"
+changed="$(coarse_difference "$before" "$dug")"
+echo "digging changed the view by $changed"
+[ "$changed" -gt 40 ] || fail "the ground did not change on screen ($changed)"
+end_game
+[ "$(block_files)" -gt 0 ] || fail "no block files after digging"
+above "$(world_value "user z")" 4 && above 6 "$(world_value "user z")" ||
+  fail "the viewer did not resume at the stored position (z $(world_value "user z"))"
+above 1 "$(world_value "sun angle")" || fail "the sun did not resume at noon"
+[ "$(world_value "day length")" = "86400" ] || fail "day length lost on restart"
+
+start_game
+wait_until_loaded
+look_down
+frames 8
+again="$(view_shot restarted)"
+same="$(coarse_difference "$dug" "$again")"
+apart="$(coarse_difference "$before" "$again")"
+echo "after the restart the view is $same from the dug one and $apart from the one before digging"
+[ "$same" -lt $((apart / 2)) ] || fail "the hole is not there after the restart"
+key Escape
+shot_until leaving menu >/dev/null
+click 640 360
+wait_for_exit
+echo "world: ok"
