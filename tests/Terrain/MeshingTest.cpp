@@ -57,26 +57,20 @@ std::vector<MeshVertex> unitCell(std::array<int, 8> densities, std::array<int, 8
 
 TEST(PolygonizerTest, VerticesOnSingleCells)
 {
-    for (int density : { AIR, -1, 0, 1, SOLID })
-        EXPECT_TRUE(trianglesOf(
-            [=](int, int, int) {
-                return VoxelSample { density, 1 };
-            },
-            { 0, 8, 0, 8, 0, 8 }, 2)
-                        .empty())
-            << density;
+    for (int density : { AIR, -1, 0, 1, SOLID }) {
+        const auto uniform = [=](int, int, int) { return VoxelSample { density, 1 }; };
+        EXPECT_TRUE(trianglesOf(uniform, { 0, 8, 0, 8, 0, 8 }, 2).empty()) << density;
+    }
     // Corner 0 alone inside: its three edges are crossed where the densities
     // interpolate to zero; a zero density puts the vertex on the corner.
     for (auto [inside, outside] : { std::pair { 27, -100 }, std::pair { 0, -60 } }) {
-        std::array<int, 8> d;
-        d.fill(outside);
-        d[0] = inside;
-        const auto triangles = unitCell(d, { 1, 1, 1, 1, 1, 1, 1, 1 });
+        const int o = outside;
+        const auto triangles = unitCell({ inside, o, o, o, o, o, o, o }, { 1, 1, 1, 1, 1, 1, 1, 1 });
         ASSERT_EQ(triangles.size(), 3u);
         std::set<Point> points;
         for (const MeshVertex& v : triangles)
             points.insert(pointOf(v.position));
-        const double t = double(inside) / (inside - outside);
+        const double t = double(inside) / (inside - o);
         EXPECT_EQ(points, (std::set<Point> { { t, 0, 0 }, { 0, t, 0 }, { 0, 0, t } })) << inside;
     }
     // Edge 0-1 crossed at its middle: a fully-air corner never lends its
@@ -222,14 +216,10 @@ TEST(MeshWelderTest, GivesExactlyTheMeshOfThePlainScan)
 
 TEST(MeshWelderTest, MeshesBeyondSixteenBitIndicesDropTheTrianglesThatDoNotFit)
 {
-    Mesh mesh;
-    for (int i = 0; i < 6; ++i)
-        mesh.vertices.push_back(vertexAt({ double(i), 0, 0 }));
-    mesh.triangles = { { { 0, 1, 2 } }, { { 2, 3, 4 } }, { { 3, 4, 5 } }, { { 1, 2, 3 } } };
+    Mesh mesh { std::vector<MeshVertex>(6, vertexAt({})),
+        { { { 0, 1, 2 } }, { { 2, 3, 4 } }, { { 3, 4, 5 } }, { { 1, 2, 3 } } } };
     EXPECT_EQ(mesh.keepVertices(4), 2u);
-    EXPECT_EQ(mesh.vertices.size(), 4u);
-    ASSERT_EQ(mesh.triangles.size(), 2u);
-    EXPECT_EQ(mesh.triangles[1].index[0], 1u);
+    EXPECT_TRUE(mesh.vertices.size() == 4 && mesh.triangles.size() == 2 && mesh.triangles[1].index[0] == 1);
     EXPECT_EQ(mesh.keepVertices(4), 0u);
 }
 
@@ -262,13 +252,7 @@ TEST(VegetationTest, TheSpacingGridFindsWhatThePlainScanFinds)
             return VoxelSample { randomField(seed)(x, y, z).density, GRASS };
         };
         const Mesh mesh = MeshWelder::weld(trianglesOf(grass, { -7, 5, 0, 12, 3, 15 }, 1));
-        const auto fast = Vegetation::points(mesh, GRASS);
-        const auto reference = referencePoints(mesh, GRASS);
-        ASSERT_EQ(fast.size(), reference.size());
-        for (std::size_t i = 0; i < fast.size(); ++i) {
-            EXPECT_EQ(fast[i].position, reference[i].position);
-            EXPECT_EQ(fast[i].normal, reference[i].normal);
-        }
+        EXPECT_TRUE(samePoints(Vegetation::points(mesh, GRASS), referencePoints(mesh, GRASS))) << seed;
     }
 }
 

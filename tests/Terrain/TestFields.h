@@ -15,17 +15,11 @@
 #include <functional>
 
 // A field given by a function of the voxel position.
-class FunctionField : public VoxelField
+struct FunctionField : VoxelField
 {
-public:
     using Function = std::function<VoxelSample(int x, int y, int z)>;
-    explicit FunctionField(Function function)
-        : function(std::move(function))
-    {
-    }
+    explicit FunctionField(Function f) { function = std::move(f); }
     VoxelSample sample(int x, int y, int z) override { return function(x, y, z); }
-
-private:
     Function function;
 };
 
@@ -34,11 +28,7 @@ private:
 class FunctionWorld : public VoxelWorld
 {
 public:
-    FunctionWorld(FunctionField::Function terrain, FunctionField::Function water)
-        : terrain(std::move(terrain))
-        , water(std::move(water))
-    {
-    }
+    FunctionWorld(FunctionField::Function t, FunctionField::Function w) { terrain = t, water = w; }
     std::unique_ptr<VoxelField> terrainField(const VoxelBox&) override
     {
         ++terrainFields;
@@ -60,11 +50,10 @@ public:
 private:
     static bool pop(std::deque<VoxelPosition>& queue, VoxelPosition& out)
     {
-        if (queue.empty())
-            return false;
-        out = queue.front();
-        queue.pop_front();
-        return true;
+        const bool any = !queue.empty();
+        if (any)
+            out = queue.front(), queue.pop_front();
+        return any;
     }
 };
 
@@ -99,11 +88,6 @@ inline FunctionField::Function randomField(unsigned seed)
     };
 }
 
-inline Polygonizer::LayerLookup identityLayers()
-{
-    return [](int material) { return material; };
-}
-
 inline bool acceptAll(const MeshVertex&, const MeshVertex&, const MeshVertex&)
 {
     return true;
@@ -115,7 +99,7 @@ inline std::vector<MeshVertex> trianglesOf(FunctionField::Function function, con
 {
     FunctionField field(std::move(function));
     std::vector<MeshVertex> triangles;
-    Polygonizer(field, identityLayers()).polygonize(box, step, filter, triangles);
+    Polygonizer(field, [](int material) { return material; }).polygonize(box, step, filter, triangles);
     return triangles;
 }
 
@@ -168,4 +152,10 @@ inline std::vector<VegetationPoint> referencePoints(const Mesh& mesh, int grass)
         }
     }
     return points;
+}
+
+inline bool samePoints(const std::vector<VegetationPoint>& a, const std::vector<VegetationPoint>& b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+        [](const auto& p, const auto& q) { return p.position == q.position && p.normal == q.normal; });
 }
