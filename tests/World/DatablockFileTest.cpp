@@ -12,13 +12,11 @@
 #include <unistd.h>
 
 namespace {
-
 std::string bytes(std::initializer_list<int> values)
 {
     return std::string(values.begin(), values.end());
 }
-
-} // namespace
+}
 
 // Terrain files hold density and material per voxel, water files one value per voxel;
 // a uniform block is stored as two bytes.
@@ -73,8 +71,8 @@ TEST_F(DatablockFileTest, TerrainBlocksRoundTripByteForByteInFileOrder)
     EXPECT_FALSE(std::filesystem::exists(file + ".tmp"));
     // Record i is the voxel (i / 400, i / 20 mod 20, i mod 20): density, then material.
     const int record = 2 * 400 + 3 * 20 + 4;
-    EXPECT_EQ(saved->localVoxel(2, 3, 4).density(), static_cast<signed char>(contents[2 * record]));
-    EXPECT_EQ(saved->localVoxel(2, 3, 4).material(), static_cast<unsigned char>(contents[2 * record + 1]));
+    EXPECT_TRUE(saved->localVoxel(2, 3, 4).density() == static_cast<signed char>(contents[2 * record])
+        && saved->localVoxel(2, 3, 4).material() == static_cast<unsigned char>(contents[2 * record + 1]));
     auto loaded = terrain();
     EXPECT_TRUE(everywhere([&](int x, int y, int z) {
         return loaded->localVoxel(x, y, z).density() == saved->localVoxel(x, y, z).density()
@@ -169,30 +167,27 @@ TEST_F(DatablockFileTest, KilledSaveNeverLeavesATornFileAndFailedSavesKeepTheBlo
     testing::internal::GetCapturedStdout();
     EXPECT_TRUE(block.modified && waterBlock.modified);
 
-    auto first = terrain();
-    auto second = terrain();
-    fillRandom(*first, 1);
-    fillRandom(*second, 2);
-    first->saveToFile();
-    const std::string firstBytes = TempFolder::read(file);
-    second->saveToFile();
-    const std::string secondBytes = TempFolder::read(file);
+    std::unique_ptr<datablock> blocks[2] = { terrain(), terrain() };
+    std::string saved[2];
+    for (int i = 0; i < 2; ++i) {
+        fillRandom(*blocks[i], i + 1);
+        blocks[i]->saveToFile();
+        saved[i] = TempFolder::read(file);
+    }
 
     std::mt19937 random(3);
     for (int round = 0; round < 25; ++round) {
         const pid_t child = fork();
         ASSERT_NE(-1, child);
         if (child == 0) {
-            for (;;) {
-                first->saveToFile();
-                second->saveToFile();
-            }
+            for (int i = 0;; i ^= 1)
+                blocks[i]->saveToFile();
         }
         std::this_thread::sleep_for(std::chrono::microseconds(500 + random() % 20000));
         kill(child, SIGKILL);
         waitpid(child, nullptr, 0);
         const std::string contents = TempFolder::read(file);
-        ASSERT_TRUE(contents == firstBytes || contents == secondBytes) << "torn file of " << contents.size();
+        ASSERT_TRUE(contents == saved[0] || contents == saved[1]) << "torn file of " << contents.size();
     }
 }
 
@@ -218,16 +213,13 @@ TEST_F(DatablockFileTest, WaterIsNaturalOrNoneInRockComputedOnFirstReadClampedAn
     water.setWater(5, 479, 1, 2);
     testing::internal::GetCapturedStdout();
     EXPECT_FALSE(water.modified);
-
     water.setWater(-200, 485, 1, 2);
     water.setWater(500, 486, 1, 2);
-    EXPECT_TRUE(water.getWater(485, 1, 2) == -127 && water.getWater(486, 1, 2) == 127);
-    EXPECT_TRUE(water.modified);
+    EXPECT_TRUE(water.getWater(485, 1, 2) == -127 && water.getWater(486, 1, 2) == 127 && water.modified);
     // Reused elsewhere: saved first, then computed afresh for the new coordinates.
     terrain.reinit(-25, 0, 0, "");
     water.reinit(&terrain, -25, 0, 0, temp.path + "-25.0.0.w");
-    EXPECT_FALSE(water.modified);
-    EXPECT_EQ(8000u, TempFolder::read(first).size());
+    EXPECT_TRUE(!water.modified && TempFolder::read(first).size() == 8000u);
     EXPECT_EQ(WaterDatablock::NOT_COMPUTED, water.localValue(5, 1, 2));
     EXPECT_EQ(WaterDatablock::naturalValue(planet, -495, 1, 2), water.getWater(-495, 1, 2));
     // Back at the old coordinates, the saved value is read from the file.

@@ -7,6 +7,7 @@
 #include <libnoise/module/ridgedmulti.h>
 #include <random>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -29,8 +30,7 @@ template <typename Module> Module module(double frequency, int octaves, int seed
     m.SetFrequency(frequency);
     m.SetOctaveCount(octaves);
     m.SetSeed(seed);
-    if (fast)
-        m.SetNoiseQuality(noise::QUALITY_FAST);
+    m.SetNoiseQuality(fast ? noise::QUALITY_FAST : noise::QUALITY_STD);
     return m;
 }
 using Perlin = noise::module::Perlin;
@@ -127,17 +127,12 @@ TEST_F(GenerationTest, EveryModuleHasItsOwnSeedAndSettings)
 
 TEST_F(GenerationTest, DensityIsASaturatedDistanceAndZonesBlendBetweenTheirRanges)
 {
-    const struct
-    {
-        double height;
-        ClimateParams params;
-        double density;
-    } cases[] = { { -1.0, {}, 1.0 }, { -0.5, {}, 0.5 }, { 0.25, {}, -0.25 }, { 1.0, {}, -1.0 },
-        { 2.5, { 0, 0, 0, 0, 2 }, -0.5 },
-        // Deep rock ignores the parameters, however wild.
-        { -300.0, { 1e6, 1e6, 1e6, 1e6, -1e9 }, 1.0 } };
-    for (const auto& c : cases)
-        EXPECT_DOUBLE_EQ(c.density, analyzer.densityAt(0.0, 0.0, -(500.0 + c.height), c.params)) << c.height;
+    // Height, parameters, density; deep rock ignores the parameters, however wild.
+    const std::tuple<double, ClimateParams, double> cases[]
+        = { { -1.0, {}, 1.0 }, { -0.5, {}, 0.5 }, { 0.25, {}, -0.25 }, { 1.0, {}, -1.0 },
+              { 2.5, { 0, 0, 0, 0, 2 }, -0.5 }, { -300.0, { 1e6, 1e6, 1e6, 1e6, -1e9 }, 1.0 } };
+    for (const auto& [height, params, density] : cases)
+        EXPECT_DOUBLE_EQ(density, analyzer.densityAt(0.0, 0.0, -(500.0 + height), params)) << height;
 
     const double none = 0.5; // in no overlay zone
     expectZone(0.05, none, A1, A1); // bounds are inclusive
@@ -202,12 +197,11 @@ TEST_F(GenerationTest, PresetDensitiesAreKeptAndClassifiedByTheirNeighbours)
 {
     datablock sky = block(SKY);
     const int x = sky.minX(), y = sky.minY(), z = sky.minZ();
-    // Alone in the air: a steep surface.
-    sky.localVoxel(4, 5, 6).setDensity(42);
-    EXPECT_EQ(42, readAndCheck(sky, x + 4, y + 5, z + 6, 1).density());
-    // With ground on the -x and -y sides, between which up lies: a top surface.
-    for (const auto& l : { std::array<int, 3> { 14, 5, 6 }, { 13, 5, 6 }, { 14, 4, 6 } })
+    // Alone in the air: a steep surface. With ground on the -x and -y sides, between which up lies: a top
+    // one.
+    for (const auto& l : { std::array<int, 3> { 4, 5, 6 }, { 14, 5, 6 }, { 13, 5, 6 }, { 14, 4, 6 } })
         sky.localVoxel(l[0], l[1], l[2]).setDensity(42);
+    EXPECT_EQ(42, readAndCheck(sky, x + 4, y + 5, z + 6, 1).density());
     EXPECT_EQ(42, readAndCheck(sky, x + 14, y + 5, z + 6, 0).density());
     // Air skips classification, which would have computed the neighbours' densities.
     EXPECT_EQ(Voxel::AIR_MATERIAL, sky.getVoxel(x + 10, y + 10, z + 10)->material());
@@ -228,23 +222,20 @@ TEST_F(GenerationTest, PresetDensitiesAreKeptAndClassifiedByTheirNeighbours)
     auto set = [&](int x, int y, int z, int density) { b.localVoxel(x, y, z).setDensity(density); };
     // In air on a face with ground all around inside the block: buried. Past the +y face lies
     // another block, not the next row of this one.
-    set(0, 5, 5, -50);
-    set(19, 5, 5, -50);
-    set(5, 19, 5, -50);
     set(6, 0, 5, Voxel::FULLY_AIR);
-    for (const auto& l : { std::array<int, 3> { 0, 5, 5 }, { 19, 5, 5 }, { 5, 19, 5 } })
+    for (const auto& l : { std::array<int, 3> { 0, 5, 5 }, { 19, 5, 5 }, { 5, 19, 5 } }) {
+        set(l[0], l[1], l[2], -50);
         EXPECT_EQ(VoxelKind::Buried, analyzer.AnalyzeVoxel(b, l[0], l[1], l[2], 0.5)) << l[0] << " " << l[1];
+    }
     // Air above: the slope across the face is flat (the outside takes the voxel's own
     // density), so the surface faces up. Air beside or below instead: steep.
     set(0, 5, 5, 50);
-    set(0, 6, 5, Voxel::FULLY_AIR);
-    EXPECT_EQ(VoxelKind::TopSurface, analyzer.AnalyzeVoxel(b, 0, 5, 5, 0.5));
-    set(0, 6, 5, 50);
-    set(0, 5, 6, Voxel::FULLY_AIR);
-    EXPECT_EQ(VoxelKind::SteepSurface, analyzer.AnalyzeVoxel(b, 0, 5, 5, 0.5));
-    set(0, 5, 6, 50);
-    set(0, 4, 5, Voxel::FULLY_AIR);
-    EXPECT_EQ(VoxelKind::SteepSurface, analyzer.AnalyzeVoxel(b, 0, 5, 5, 0.5));
+    for (const auto& [y, z, kind] : { std::tuple { 6, 5, VoxelKind::TopSurface },
+             { 5, 6, VoxelKind::SteepSurface }, { 4, 5, VoxelKind::SteepSurface } }) {
+        set(0, y, z, Voxel::FULLY_AIR);
+        EXPECT_EQ(kind, analyzer.AnalyzeVoxel(b, 0, 5, 5, 0.5)) << y << " " << z;
+        set(0, y, z, 50);
+    }
 }
 
 TEST_F(GenerationTest, EveryGeneratedVoxelHasADensityInRangeAndAMaterialOfItsZone)
