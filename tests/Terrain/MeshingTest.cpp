@@ -55,7 +55,7 @@ std::vector<MeshVertex> unitCell(std::array<int, 8> densities, std::array<int, 8
 
 } // namespace
 
-TEST(PolygonizerTest, VerticesOnSingleCells)
+TEST(PolygonizerTest, VerticesOnSingleCellsAndCoarseSteps)
 {
     for (int density : { AIR, -1, 0, 1, SOLID }) {
         const auto uniform = [=](int, int, int) { return VoxelSample { density, 1 }; };
@@ -83,29 +83,18 @@ TEST(PolygonizerTest, VerticesOnSingleCells)
         ASSERT_FALSE(triangles.empty());
         EXPECT_EQ(triangles[0].materials[0], expected) << d0 << " " << d1;
     }
-}
-
-TEST(PolygonizerTest, CoarseStepsPlaceVerticesOnTheOneVoxelEdge)
-{
-    struct Case
-    {
-        int step;
-        std::vector<int> column; // densities at y = 0, 1, 2, ...
-        double expectedY;
-    };
-    const Case cases[] = {
-        { 2, { 40, -40, -100 }, 0.5 }, // not 0.571 between the coarse samples
-        { 2, { 50, 10, -30 }, 1.25 }, // the walk from the outside corner stops at y = 1
-        { 4, { 50, 20, -10, -40, -80 }, 1.0 + 20.0 / 30.0 },
-    };
-    for (const Case& c : cases) {
+    // Coarse steps put the vertex on the one-voxel edge the crossing lies on,
+    // walking from the outside corner: densities at y = 0, 1, 2, ...
+    const std::tuple<int, std::vector<int>, double> columns[] = { { 2, { 40, -40, -100 }, 0.5 },
+        { 2, { 50, 10, -30 }, 1.25 }, { 4, { 50, 20, -10, -40, -80 }, 1.0 + 20.0 / 30.0 } };
+    for (const auto& [step, densities, y] : columns) {
         const auto column = [&](int, int y, int) {
-            return VoxelSample { c.column[std::clamp<std::size_t>(y, 0, c.column.size() - 1)], 1 };
+            return VoxelSample { densities[std::clamp<std::size_t>(y, 0, densities.size() - 1)], 1 };
         };
-        const auto triangles = trianglesOf(column, { 0, c.step, 0, c.step, 0, c.step }, c.step);
+        const auto triangles = trianglesOf(column, { 0, step, 0, step, 0, step }, step);
         ASSERT_FALSE(triangles.empty());
         for (const MeshVertex& v : triangles)
-            EXPECT_NEAR(v.position.y, c.expectedY, 1e-12) << "step " << c.step;
+            EXPECT_NEAR(v.position.y, y, 1e-12) << "step " << step;
     }
 }
 
@@ -214,16 +203,7 @@ TEST(MeshWelderTest, GivesExactlyTheMeshOfThePlainScan)
         }
 }
 
-TEST(MeshWelderTest, MeshesBeyondSixteenBitIndicesDropTheTrianglesThatDoNotFit)
-{
-    Mesh mesh { std::vector<MeshVertex>(6, vertexAt({})),
-        { { { 0, 1, 2 } }, { { 2, 3, 4 } }, { { 3, 4, 5 } }, { { 1, 2, 3 } } } };
-    EXPECT_EQ(mesh.keepVertices(4), 2u);
-    EXPECT_TRUE(mesh.vertices.size() == 4 && mesh.triangles.size() == 2 && mesh.triangles[1].index[0] == 1);
-    EXPECT_EQ(mesh.keepVertices(4), 0u);
-}
-
-TEST(VegetationTest, PointsSitAlongTheFirstEdgeOfGrassTrianglesAndKeepTheirSpacing)
+TEST(VegetationTest, PointsAlongTheFirstEdgeOfGrassTrianglesKeepTheirSpacingAndStandQuads)
 {
     Mesh mesh;
     addTriangle(mesh, { 0, 0, 0 }, { 3, 0, 0 }, { 3, 0, 3 });
@@ -242,6 +222,23 @@ TEST(VegetationTest, PointsSitAlongTheFirstEdgeOfGrassTrianglesAndKeepTheirSpaci
     }
     addTriangle(mesh, { 0, 0.34, 0 }, { 1, 0.34, 0 }, { 1, 0.34, 1 });
     EXPECT_EQ(Vegetation::points(mesh, GRASS).size(), 4u) << "exactly the spacing apart";
+
+    // Each point stands a quad one high and two wide, turned by x * y * z = 6
+    // degrees about the normal from the unturned side (0, 0, 1).
+    const auto quad = Vegetation::quads({ { { 1.0, 2.0, 3.0 }, { 0, 1, 0 } } });
+    ASSERT_EQ(quad.size(), 4u);
+    auto at = [&](int i) { return Vector3(quad[i].position[0], quad[i].position[1], quad[i].position[2]); };
+    EXPECT_NEAR((at(1) - at(0)).dot({ 0, 1, 0 }), 1.0, 1e-6);
+    EXPECT_NEAR(((at(0) + at(3)) / 2.0 - Vector3(1, 2, 3)).length(), 0.0, 1e-6);
+    const Vector3 side = (at(0) - at(3)) / 2.0;
+    EXPECT_NEAR(side.length(), 1.0, 1e-6);
+    EXPECT_NEAR(side.dot({ 0, 0, 1 }), std::cos(6.0 * 3.141592653589 / 180.0), 1e-6);
+    std::vector<float> texCoords;
+    for (const auto& corner : quad) {
+        texCoords.insert(texCoords.end(), { corner.texCoord[0], corner.texCoord[1] });
+        EXPECT_EQ(corner.normal[1], 1.0f);
+    }
+    EXPECT_EQ(texCoords, (std::vector<float> { 0, 0, 0, 1, 1, 1, 1, 0 }));
 }
 
 TEST(VegetationTest, TheSpacingGridFindsWhatThePlainScanFinds)
@@ -254,23 +251,4 @@ TEST(VegetationTest, TheSpacingGridFindsWhatThePlainScanFinds)
         const Mesh mesh = MeshWelder::weld(trianglesOf(grass, { -7, 5, 0, 12, 3, 15 }, 1));
         EXPECT_TRUE(samePoints(Vegetation::points(mesh, GRASS), referencePoints(mesh, GRASS))) << seed;
     }
-}
-
-TEST(VegetationTest, EachPointStandsAQuadOneHighAndTwoWide)
-{
-    const auto quad = Vegetation::quads({ { { 1.0, 2.0, 3.0 }, { 0, 1, 0 } } });
-    ASSERT_EQ(quad.size(), 4u);
-    auto at = [&](int i) { return Vector3(quad[i].position[0], quad[i].position[1], quad[i].position[2]); };
-    EXPECT_NEAR((at(1) - at(0)).dot({ 0, 1, 0 }), 1.0, 1e-6);
-    EXPECT_NEAR(((at(0) + at(3)) / 2.0 - Vector3(1, 2, 3)).length(), 0.0, 1e-6);
-    // Two wide, turned by x * y * z = 6 degrees about the normal from the unturned side (0, 0, 1).
-    const Vector3 side = (at(0) - at(3)) / 2.0;
-    EXPECT_NEAR(side.length(), 1.0, 1e-6);
-    EXPECT_NEAR(side.dot({ 0, 0, 1 }), std::cos(6.0 * 3.141592653589 / 180.0), 1e-6);
-    std::vector<float> texCoords;
-    for (const auto& corner : quad) {
-        texCoords.insert(texCoords.end(), { corner.texCoord[0], corner.texCoord[1] });
-        EXPECT_EQ(corner.normal[1], 1.0f);
-    }
-    EXPECT_EQ(texCoords, (std::vector<float> { 0, 0, 0, 1, 1, 1, 1, 0 }));
 }

@@ -13,8 +13,8 @@ const VoxelBox cellBox { 0, 12, 0, 12, 0, 12 };
 
 } // namespace
 
-// Only a new box fades in; an edit shows at once. A cell whose mesh passes
-// the 16-bit indices is cut at the limit, not wrapped.
+// Only a new box fades in; an edit shows at once. A mesh beyond 16-bit indices
+// is cut at the limit, not wrapped, dropping the triangles that do not fit.
 TEST(VisualBlockTest, SetRangeRebuildsForANewBoxOrStepAndOnlyANewBoxFadesIn)
 {
     FunctionWorld world(groundBelow(6.5, 2), nowhere());
@@ -38,6 +38,11 @@ TEST(VisualBlockTest, SetRangeRebuildsForANewBoxOrStepAndOnlyANewBoxFadesIn)
     world.terrain = randomField(11);
     EXPECT_TRUE(block.setRange({ 0, 36, 0, 36, 0, 36 }, 1));
     EXPECT_TRUE(block.builtVertexCount() == 65536 && block.builtTriangleCount() > 0);
+    Mesh mesh { std::vector<MeshVertex>(6),
+        { { { 0, 1, 2 } }, { { 2, 3, 4 } }, { { 3, 4, 5 } }, { { 1, 2, 3 } } } };
+    EXPECT_EQ(mesh.keepVertices(4), 2u);
+    EXPECT_TRUE(mesh.vertices.size() == 4 && mesh.triangles.size() == 2 && mesh.triangles[1].index[0] == 1);
+    EXPECT_EQ(mesh.keepVertices(4), 0u);
 }
 
 // On top of the planet, up is +y: only triangles facing up are kept.
