@@ -3,56 +3,15 @@
 #include "TestFields.h"
 #include "World/Planet.h"
 
-#include <algorithm>
-#include <chrono>
 #include <gtest/gtest.h>
-#include <set>
-#include <thread>
-
-namespace {
-
-using Coordinates = TerrainRing::Coordinates;
 
 class TerrainTest : public ::testing::Test
 {
 protected:
-    // Both rings fill their windows around `viewer` with blocks of their
-    // boxes and steps, and each ring's visible list holds exactly its cells
-    // with triangles, each once.
-    void expectRingsAround(Terrain& terrain, const Vector3& viewer)
-    {
-        std::lock_guard<std::mutex> guard(terrain.lock());
-        for (bool fine : { true, false }) {
-            const int size = fine ? 12 : 40, half = fine ? 2 : 3;
-            const Coordinates centre { TerrainRing::cellOf(viewer.x, size),
-                TerrainRing::cellOf(viewer.y, size), TerrainRing::cellOf(viewer.z, size) };
-            std::set<Coordinates> placed;
-            std::set<GridCell*> meshed;
-            for (const auto& cell : terrain.cells())
-                if (cell->fine == fine) {
-                    const Coordinates at { cell->ringX, cell->ringY, cell->ringZ };
-                    placed.insert(at);
-                    EXPECT_TRUE(std::abs(at[0] - centre[0]) <= half && std::abs(at[1] - centre[1]) <= half
-                        && std::abs(at[2] - centre[2]) <= half);
-                    const TerrainRing ring = fine ? TerrainRing(2, 12, 5) : TerrainRing(4, 40, 7);
-                    EXPECT_TRUE(cell->box == ring.boxOf(at) && cell->terrain->box() == cell->box
-                        && cell->terrain->step() == ring.step && cell->water->cellX == at[0]);
-                    if (cell->hasTriangles())
-                        meshed.insert(cell.get());
-                }
-            EXPECT_EQ(placed.size(), std::size_t((2 * half + 1) * (2 * half + 1) * (2 * half + 1)));
-            const auto& visible = fine ? terrain.fineVisible() : terrain.coarseVisible();
-            EXPECT_EQ(std::set<GridCell*>(visible.begin(), visible.end()), meshed);
-            EXPECT_EQ(visible.size(), meshed.size());
-        }
-    }
-
     Planet planet { 500.0 };
     // Ground below y = 6.5 everywhere: cells crossing that height have triangles.
     FunctionWorld world { groundBelow(6.5, 2), nowhere() };
 };
-
-} // namespace
 
 // One fine cell along x moves one face of the fine ring, 25 cells; a pass
 // without a change of cell does nothing.
@@ -137,11 +96,6 @@ TEST_F(TerrainTest, EditsQueueEveryCellHoldingTheVoxelOnceAndRemeshTwoPerFrame)
 TEST_F(TerrainTest, TheUpdateThreadFollowsTheViewerAndHandsOnItsFailure)
 {
     Terrain terrain(world, { 6.0, 6.0, 6.0 });
-    auto waitFor = [](auto condition) {
-        for (int i = 0; i < 2000 && !condition(); ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        return condition();
-    };
     terrain.launch();
     ASSERT_TRUE(waitFor([&] { return terrain.passDone() && terrain.isBuilt(); }));
 

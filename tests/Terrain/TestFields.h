@@ -5,14 +5,19 @@
 
 #include "Terrain/MeshWelder.h"
 #include "Terrain/Polygonizer.h"
+#include "Terrain/Terrain.h"
 #include "Terrain/Vegetation.h"
 #include "Terrain/VoxelWorld.h"
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstring>
 #include <deque>
 #include <functional>
+#include <gtest/gtest.h>
+#include <set>
+#include <thread>
 
 // A field given by a function of the voxel position.
 struct FunctionField : VoxelField
@@ -158,4 +163,42 @@ inline bool samePoints(const std::vector<VegetationPoint>& a, const std::vector<
 {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(),
         [](const auto& p, const auto& q) { return p.position == q.position && p.normal == q.normal; });
+}
+
+template <class Condition> bool waitFor(Condition condition, int tries = 2000)
+{
+    for (int i = 0; i < tries && !condition(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    return condition();
+}
+
+// Both rings fill their windows around `viewer` with blocks of their boxes
+// and steps, and each ring's visible list holds exactly its cells with
+// triangles, each once.
+inline void expectRingsAround(Terrain& terrain, const Vector3& viewer)
+{
+    std::lock_guard<std::mutex> guard(terrain.lock());
+    for (bool fine : { true, false }) {
+        const TerrainRing ring = fine ? TerrainRing(2, 12, 5) : TerrainRing(4, 40, 7);
+        const int half = ring.count / 2;
+        const TerrainRing::Coordinates centre { TerrainRing::cellOf(viewer.x, ring.size),
+            TerrainRing::cellOf(viewer.y, ring.size), TerrainRing::cellOf(viewer.z, ring.size) };
+        std::set<TerrainRing::Coordinates> placed;
+        std::set<GridCell*> meshed;
+        for (const auto& cell : terrain.cells())
+            if (cell->fine == fine) {
+                const TerrainRing::Coordinates at { cell->ringX, cell->ringY, cell->ringZ };
+                placed.insert(at);
+                EXPECT_TRUE(std::abs(at[0] - centre[0]) <= half && std::abs(at[1] - centre[1]) <= half
+                    && std::abs(at[2] - centre[2]) <= half);
+                EXPECT_TRUE(cell->box == ring.boxOf(at) && cell->terrain->box() == cell->box
+                    && cell->terrain->step() == ring.step && cell->water->cellX == at[0]);
+                if (cell->hasTriangles())
+                    meshed.insert(cell.get());
+            }
+        EXPECT_EQ(placed.size(), std::size_t(ring.count * ring.count * ring.count));
+        const auto& visible = fine ? terrain.fineVisible() : terrain.coarseVisible();
+        EXPECT_EQ(std::set<GridCell*>(visible.begin(), visible.end()), meshed);
+        EXPECT_EQ(visible.size(), meshed.size());
+    }
 }
