@@ -6,15 +6,22 @@
 
 #include <array>
 #include <deque>
+#include <tuple>
 #include <vector>
 
 namespace {
 using Rect = std::array<int, 4>;
 using Lines = std::deque<std::string>;
+using Point = std::pair<int, int>;
 
 Rect rect(const InterfaceComponent& c)
 {
     return { c.getPosition().first, c.getPosition().second, c.getSize().first, c.getSize().second };
+}
+void place(InterfaceComponent& c)
+{
+    c.setPosition(100, 100);
+    c.setSize(200, 100);
 }
 
 class ComponentsTest : public FixedTextMeasure
@@ -31,54 +38,49 @@ protected:
 
 TEST_F(ComponentsTest, ContainerSplitsItsInnerAreaBetweenItsChildren)
 {
-    const struct
-    {
-        bool stacked;
-        double split;
-        Rect a, b;
-    } cases[] = {
+    // Stacked, the first child is the upper one.
+    const std::tuple<bool, double, Rect, Rect> cases[] = {
         { false, 0.5, { 101, 101, 98, 98 }, { 201, 101, 98, 98 } },
-        // Stacked, the first child is the upper one.
         { true, 0.25, { 101, 176, 198, 23 }, { 101, 101, 198, 73 } },
         { false, 0.3, { 101, 101, 58, 98 }, { 161, 101, 138, 98 } },
     };
-    for (const auto& c : cases) {
+    for (const auto& [stacked, split, first, second] : cases) {
         ComponentContainer panel("PANEL", "");
-        panel.setPosition(100, 100);
-        panel.setSize(200, 100);
-        panel.setStacked(c.stacked);
-        panel.setSplit(c.split);
+        place(panel);
+        panel.setStacked(stacked);
+        panel.setSplit(split);
         // A lone child fills the inner area, and the chosen split survives it.
         panel.setSecond(&b);
         EXPECT_EQ(rect(b), (Rect { 101, 101, 198, 98 }));
         panel.setFirst(&a);
-        EXPECT_EQ(rect(a), c.a) << c.split;
-        EXPECT_EQ(rect(b), c.b) << c.split;
+        EXPECT_TRUE(rect(a) == first && rect(b) == second) << split;
     }
 }
 
 TEST_F(ComponentsTest, WindowMovesByItsTitleBarAndResizesByItsGrip)
 {
     ComponentContainer window("WIN", "Window");
-    window.setPosition(100, 100);
-    window.setSize(200, 100);
+    place(window);
     window.setFramed(true);
     window.setFirst(&a);
-    EXPECT_EQ(window.mouseButton(0, 150, 208, true), &window);
-    window.mouseDragged(160, 200);
-    window.mouseDragged(180, 230);
-    EXPECT_EQ(rect(window), (Rect { 130, 122, 200, 100 }));
-    EXPECT_EQ(rect(a), (Rect { 131, 123, 198, 98 }));
-    window.mouseButton(0, 180, 230, false);
-    window.mouseDragged(300, 300);
-    EXPECT_EQ(rect(window), (Rect { 130, 122, 200, 100 })) << "released, it stays";
-
-    // The grip keeps the bottom-left corner where it is.
-    EXPECT_EQ(window.mouseButton(0, 325, 217, true), &window);
-    window.mouseDragged(350, 222);
-    window.mouseDragged(375, 247);
-    EXPECT_EQ(rect(window), (Rect { 130, 122, 250, 130 }));
-    EXPECT_EQ(rect(a), (Rect { 131, 123, 248, 128 }));
+    // A drag by the title bar, then one by the grip, which keeps the bottom-left corner where it is.
+    // Released, the window stays.
+    const std::tuple<Point, Point, Point, Rect> drags[] = {
+        { { 150, 208 }, { 160, 200 }, { 180, 230 }, { 130, 122, 200, 100 } },
+        { { 325, 217 }, { 350, 222 }, { 375, 247 }, { 130, 122, 250, 130 } },
+    };
+    for (const auto& [press, step, to, moved] : drags) {
+        EXPECT_EQ(window.mouseButton(0, press.first, press.second, true), &window);
+        window.mouseDragged(step.first, step.second);
+        window.mouseDragged(to.first, to.second);
+        EXPECT_TRUE(rect(window) == moved
+            && rect(a) == (Rect { moved[0] + 1, moved[1] + 1, moved[2] - 2, moved[3] - 2 }));
+        if (press.first == 150) {
+            window.mouseButton(0, to.first, to.second, false);
+            window.mouseDragged(300, 300);
+            EXPECT_EQ(rect(window), moved);
+        }
+    }
     // Dragged far past the corner, the window keeps at least its title.
     window.mouseDragged(-500, -500);
     EXPECT_EQ(rect(window), (Rect { 130, 122, 6 * charWidth + 3, lineHeight + 3 }));
@@ -90,13 +92,11 @@ TEST_F(ComponentsTest, WindowMovesByItsTitleBarAndResizesByItsGrip)
     Button deep("DEEP", "Deep");
     inner.setFramed(true);
     inner.setSecond(&deep);
-    window.setPosition(100, 100);
-    window.setSize(200, 100);
+    place(window);
     window.setFirst(&inner);
     window.setSecond(&a);
     EXPECT_FALSE(inner.isFramed());
-    EXPECT_EQ(window.find("DEEP"), &deep);
-    EXPECT_EQ(window.find("deep"), nullptr);
+    EXPECT_TRUE(window.find("DEEP") == &deep && window.find("deep") == nullptr);
     const Rect before = rect(inner);
     EXPECT_EQ(window.mouseButton(0, inner.getRight() - 5, inner.getTop() - 5, true), &deep);
     window.mouseDragged(400, 400);
@@ -104,11 +104,9 @@ TEST_F(ComponentsTest, WindowMovesByItsTitleBarAndResizesByItsGrip)
     window.mouseButton(0, 0, 0, false);
 
     window.setVisible(false);
-    EXPECT_EQ(window.mouseButton(0, 250, 150, true), nullptr);
-    EXPECT_EQ(window.mouseButton(0, 150, 208, true), nullptr);
+    EXPECT_TRUE(!window.mouseButton(0, 250, 150, true) && !window.mouseButton(0, 150, 208, true));
     window.setVisible(true);
-    EXPECT_EQ(window.mouseButton(0, 250, 150, true), &window);
-    EXPECT_EQ(window.mouseButton(0, 50, 50, true), nullptr);
+    EXPECT_TRUE(window.mouseButton(0, 250, 150, true) == &window && !window.mouseButton(0, 50, 50, true));
 }
 
 TEST_F(ComponentsTest, TextWrapsAtWordBreaksAndNewlines)
@@ -141,11 +139,9 @@ TEST_F(ComponentsTest, TextWrapsAtWordBreaksAndNewlines)
     EXPECT_EQ(field.getLines(), (Lines { "" }));
 
     field.setInputFilter(TextField::DigitsOnly);
-    EXPECT_FALSE(field.appendCharacter('a') || field.appendCharacter(' '));
-    EXPECT_TRUE(field.appendCharacter('7'));
+    EXPECT_TRUE(!field.appendCharacter('a') && !field.appendCharacter(' ') && field.appendCharacter('7'));
     field.setInputFilter(TextField::LettersOnly);
-    EXPECT_FALSE(field.appendCharacter('5'));
-    EXPECT_TRUE(field.appendCharacter('Q'));
+    EXPECT_TRUE(!field.appendCharacter('5') && field.appendCharacter('Q'));
     EXPECT_EQ(field.getText(), "7Q");
 }
 
@@ -153,14 +149,13 @@ TEST_F(ComponentsTest, FieldScrollsWithinItsLinesAndItsHeldSquaresRepeat)
 {
     field.setText("0\n1\n2\n3\n4\n5\n6\n7\n8\n9");
     ASSERT_EQ(field.getVisibleLines(), 3);
-    EXPECT_FALSE(field.scrollUp(1));
-    EXPECT_TRUE(field.scrollDown(2));
-    EXPECT_EQ(field.getFirstLine(), 2);
-    EXPECT_TRUE(field.scrollDown(100));
-    EXPECT_EQ(field.getFirstLine(), 7);
-    EXPECT_FALSE(field.scrollDown(1));
-    EXPECT_TRUE(field.scrollUp(100));
-    EXPECT_EQ(field.getFirstLine(), 0);
+    // Each step: up or down, how far, whether it moved, the first line after it.
+    const std::tuple<bool, int, bool, int> steps[] = { { true, 1, false, 0 }, { false, 2, true, 2 },
+        { false, 100, true, 7 }, { false, 1, false, 7 }, { true, 100, true, 0 } };
+    for (const auto& [up, by, moved, first] : steps) {
+        EXPECT_EQ(moved, up ? field.scrollUp(by) : field.scrollDown(by)) << by;
+        EXPECT_EQ(field.getFirstLine(), first) << by;
+    }
 
     // A held square steps at once, then after every 0.1 s.
     const int right = field.getRight(), top = field.getTop();

@@ -3,6 +3,7 @@
 // the repository's.
 #include "Interface/Console.h"
 
+#include "../World/TempFolder.h"
 #include "FixedTextMeasure.h"
 #include "Game/Window.h"
 #include "Interface/ConsoleAccessable.h"
@@ -10,8 +11,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <thread>
 #include <unistd.h>
@@ -64,12 +63,8 @@ protected:
         FixedTextMeasure::TearDown();
     }
 
-    void writeBindings(const std::string& content) { std::ofstream(bindings, std::ios::binary) << content; }
-    std::string bindingsFile() const
-    {
-        std::ifstream file(bindings, std::ios::binary);
-        return { std::istreambuf_iterator<char>(file), {} };
-    }
+    void writeBindings(const std::string& content) { TempFolder::write(bindings, content); }
+    std::string bindingsFile() const { return TempFolder::read(bindings); }
     void type(const std::string& keys)
     {
         for (char c : keys)
@@ -94,17 +89,16 @@ TEST(ConsoleWordsTest, SpacesAndCommasSeparateWordsAndEmptyPiecesVanish)
 {
     EXPECT_EQ((Words { "bind", "f1", "stats", "show" }), Console::splitWords("bind f1 stats,show"));
     EXPECT_EQ((Words { "a", "b" }), Console::splitWords("  ,a,, ,b ,"));
-    EXPECT_EQ((Words { "" }), Console::splitWords(" , ,"));
-    EXPECT_EQ((Words { "" }), Console::splitWords(""));
+    EXPECT_TRUE(Console::splitWords(" , ,") == Words { "" } && Console::splitWords("") == Words { "" });
 }
 
 TEST_F(ConsoleTest, CommandsReachTheHandlerOfTheirExactNameAndHelpListsThemInOrder)
 {
     EchoHandler echo("echo"), gamma("gamma"), beta("beta");
-    EXPECT_EQ("echo:[x][y]", console.runCommand({ "echo", "x", "y" }));
-    EXPECT_EQ("echo:", console.runCommand({ "echo" }));
-    EXPECT_EQ("Unrecognized command: \"Echo\"", console.runCommand({ "Echo" }));
-    EXPECT_EQ("Unrecognized command: \"\"", console.runCommand(Console::splitWords(" ,, ")));
+    for (const auto& [line, reply] :
+        { std::pair<std::string, std::string> { "echo x y", "echo:[x][y]" }, { "echo", "echo:" },
+            { "Echo", "Unrecognized command: \"Echo\"" }, { " ,, ", "Unrecognized command: \"\"" } })
+        EXPECT_EQ(reply, console.runCommand(Console::splitWords(line)));
     EXPECT_EQ(2, echo.calls);
     const std::string help = console.runCommand({ "help" });
     const std::size_t e = help.find("  echo \n "), g = help.find("  gamma \n "), b = help.find("  beta \n ");
@@ -179,17 +173,12 @@ TEST_F(ConsoleTest, KeysRunBindingsWhileClosedAndEditTheCommandLineOrScrollWhile
     EchoHandler echo("echo");
     console.runCommand({ "bind", "f4", "echo", "hi" });
     console.runCommand({ "bind", "f6" });
-    EXPECT_FALSE(console.keyPressed(sf::Keyboard::F4, false));
-    EXPECT_FALSE(console.keyPressed(sf::Keyboard::F5, false));
-    EXPECT_FALSE(console.keyPressed(sf::Keyboard::F6, false));
-    EXPECT_FALSE(console.keyPressed(sf::Keyboard::E, false));
+    // Closed, F4 runs its binding once; open, bindings rest. No key is taken from the game.
+    for (sf::Keyboard::Key key : { sf::Keyboard::F4, sf::Keyboard::F5, sf::Keyboard::F6, sf::Keyboard::E,
+             sf::Keyboard::Tilde, sf::Keyboard::F4, sf::Keyboard::F12 })
+        EXPECT_FALSE(console.keyPressed(key, false)) << key;
     EXPECT_EQ(1, echo.calls);
     EXPECT_EQ("", console.commandLine());
-
-    EXPECT_FALSE(console.keyPressed(sf::Keyboard::Tilde, false));
-    EXPECT_FALSE(console.keyPressed(sf::Keyboard::F4, false));
-    EXPECT_FALSE(console.keyPressed(sf::Keyboard::F12, false));
-    EXPECT_EQ(1, echo.calls);
     type("echo");
     const struct
     {
@@ -215,14 +204,12 @@ TEST_F(ConsoleTest, KeysRunBindingsWhileClosedAndEditTheCommandLineOrScrollWhile
     const auto first = [this] { return console.outputView().getFirstLine(); };
     const int end = first();
     ASSERT_GT(end, 4);
-    EXPECT_FALSE(console.keyPressed(sf::Keyboard::Up, false) || console.keyPressed(sf::Keyboard::Up, false));
-    EXPECT_EQ(first(), end - 4);
-    console.keyPressed(sf::Keyboard::Down, false);
-    EXPECT_EQ(first(), end - 2);
-    console.keyPressed(sf::Keyboard::Down, false);
-    console.keyPressed(sf::Keyboard::Down, false);
-    EXPECT_EQ(first(), end);
-    console.keyPressed(sf::Keyboard::Up, false);
+    for (const auto& [key, line] : { std::pair { sf::Keyboard::Up, end - 2 }, { sf::Keyboard::Up, end - 4 },
+             { sf::Keyboard::Down, end - 2 }, { sf::Keyboard::Down, end }, { sf::Keyboard::Down, end },
+             { sf::Keyboard::Up, end - 2 } }) {
+        EXPECT_FALSE(console.keyPressed(key, false));
+        EXPECT_EQ(first(), line);
+    }
     console.log("more");
     const TextField& output = console.outputView();
     EXPECT_EQ(output.getFirstLine(), int(output.getLines().size()) - output.getVisibleLines());
@@ -267,9 +254,8 @@ TEST(StatsManagerTest, ListedThroughTheConsoleInNameOrderWithTheIndexShowAndHide
     StatsManager& stats = StatsManager::getInstance();
     stats.addToStat("test: b", 2.5);
     stats.addToStat("test: b", 1.0);
-    EXPECT_EQ(3.5, stats.getStat("test: b"));
     stats.setStat("test: a", -1.0);
-    EXPECT_EQ(-1.0, stats.getStat("test: a"));
+    EXPECT_TRUE(stats.getStat("test: b") == 3.5 && stats.getStat("test: a") == -1.0);
     EXPECT_EQ(0.0, stats.getStat("test: never set"));
     const std::string reply = Console::getInstance().runCommand({ "stats" });
     const std::size_t a = reply.find(" | test: a"), b = reply.find(" | test: b");
