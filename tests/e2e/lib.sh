@@ -97,15 +97,16 @@ wait_for_output() {
   done
 }
 
-# wait_for_exit [SECONDS]: waits for the game to end and checks it ended with 0.
+# wait_for_exit [SECONDS] [STATUS]: waits for the game to end and checks its
+# exit status (0 unless given).
 wait_for_exit() {
-  local limit="${1:-60}" waited=0
+  local limit="${1:-60}" expected="${2:-0}" waited=0
   until [ -s "$WORK/exit-status" ]; do
     sleep 0.5
     waited=$((waited + 1))
     [ "$waited" -lt $((limit * 2)) ] || fail "the game did not end within $limit s"
   done
-  [ "$(cat "$WORK/exit-status")" = "0" ] || fail "the game ended with status $(cat "$WORK/exit-status")"
+  [ "$(cat "$WORK/exit-status")" = "$expected" ] || fail "the game ended with status $(cat "$WORK/exit-status")"
 }
 
 # key NAME...: presses keys (xdotool names) in the game window.

@@ -276,4 +276,19 @@ key Escape
 shot_until leaving menu >/dev/null
 click 640 360
 wait_for_exit
+
+# A block that cannot be saved in play is fatal: the message and status 1,
+# without the words of a failed start. Files in place of the data folders
+# make every save fail.
+for folder in "$WORLD"/data/*; do rm -rf "$folder" && : >"$folder"; done
+start_game
+wait_until_loaded
+look_down
+xdotool click 4
+frames 2
+xdotool mousedown 1
+wait_for_exit 120 1
+xdotool mouseup 1 || true
+grep -q "FATAL EXCEPTION" "$WORK/stdout.txt" || fail "no message about the failed save"
+grep -q "Game could not start" "$WORK/stdout.txt" && fail "a failed save in play was reported as a failed start"
 echo "world: ok"
