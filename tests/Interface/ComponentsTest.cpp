@@ -86,7 +86,6 @@ TEST_F(ComponentsTest, WindowMovesByItsTitleBarAndResizesByItsGrip)
     EXPECT_EQ(rect(window), (Rect { 130, 122, 6 * charWidth + 3, lineHeight + 3 }));
     window.mouseButton(0, 0, 0, false);
     EXPECT_FALSE(window.isResizing());
-
     // A nested container is never framed: a press on its corner goes to its child.
     ComponentContainer inner("INNER", "Inner");
     Button deep("DEEP", "Deep");
@@ -102,7 +101,6 @@ TEST_F(ComponentsTest, WindowMovesByItsTitleBarAndResizesByItsGrip)
     window.mouseDragged(400, 400);
     EXPECT_EQ(rect(inner), before);
     window.mouseButton(0, 0, 0, false);
-
     window.setVisible(false);
     EXPECT_TRUE(!window.mouseButton(0, 250, 150, true) && !window.mouseButton(0, 150, 208, true));
     window.setVisible(true);
@@ -126,7 +124,6 @@ TEST_F(ComponentsTest, TextWrapsAtWordBreaksAndNewlines)
         field.setText(text);
         EXPECT_EQ(field.getLines(), lines) << text;
     }
-
     // Typing wraps at the last word break, and ten characters fit again once one is gone.
     field.setText("");
     for (char c : std::string("hello world"))
@@ -137,7 +134,6 @@ TEST_F(ComponentsTest, TextWrapsAtWordBreaksAndNewlines)
     for (int i = 0; i < 15; ++i)
         field.deleteLastCharacter();
     EXPECT_EQ(field.getLines(), (Lines { "" }));
-
     field.setInputFilter(TextField::DigitsOnly);
     EXPECT_TRUE(!field.appendCharacter('a') && !field.appendCharacter(' ') && field.appendCharacter('7'));
     field.setInputFilter(TextField::LettersOnly);
@@ -156,7 +152,6 @@ TEST_F(ComponentsTest, FieldScrollsWithinItsLinesAndItsHeldSquaresRepeat)
         EXPECT_EQ(moved, up ? field.scrollUp(by) : field.scrollDown(by)) << by;
         EXPECT_EQ(field.getFirstLine(), first) << by;
     }
-
     // A held square steps at once, then after every 0.1 s.
     const int right = field.getRight(), top = field.getTop();
     EXPECT_EQ(field.mouseButton(0, right - 5, 5, true), nullptr);
@@ -173,7 +168,6 @@ TEST_F(ComponentsTest, FieldScrollsWithinItsLinesAndItsHeldSquaresRepeat)
     field.mouseButton(0, right - 5, top - 5, true);
     field.update(0.03);
     EXPECT_EQ(field.getFirstLine(), 2);
-
     field.setText("short");
     EXPECT_EQ(field.getFirstLine(), 0);
     EXPECT_FALSE(field.scrollDown(1));

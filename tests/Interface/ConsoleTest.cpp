@@ -62,7 +62,6 @@ protected:
         Window::getInstance().running = true;
         FixedTextMeasure::TearDown();
     }
-
     void writeBindings(const std::string& content) { TempFolder::write(bindings, content); }
     std::string bindingsFile() const { return TempFolder::read(bindings); }
     void type(const std::string& keys)
@@ -77,7 +76,6 @@ protected:
         const auto& lines = console.outputView().getLines();
         return lines[lines.size() - fromEnd];
     }
-
     Console& console = Console::getInstance();
     const fs::path original = fs::current_path();
     const fs::path folder = fs::temp_directory_path() / ("glebe-console-" + std::to_string(getpid()));
@@ -131,7 +129,6 @@ TEST_F(ConsoleTest, BindTakesOnlyF1ToF12AndKeepsTheFileExact)
         EXPECT_EQ(reply, console.runCommand(Console::splitWords(line))) << line;
     EXPECT_EQ("#\n305\nhelp\n#\n307\n#\n316\nplanet\npause\n", bindingsFile());
     EXPECT_FALSE(fs::exists(bindings.string() + ".tmp"));
-
     const auto saved = console.keyBindings();
     writeBindings("  #  305 help\r\n#\n307 # 316\n\nplanet\tpause");
     EXPECT_TRUE(console.readBindings());
@@ -161,7 +158,6 @@ TEST_F(ConsoleTest, DamagedBindingsFilesFailAndKeepWhatCameBefore)
     }
     fs::remove(bindings);
     EXPECT_FALSE(console.readBindings());
-
     writeBindings(" \n\t ");
     const std::string before = console.transcript();
     EXPECT_TRUE(console.readBindings());
@@ -197,7 +193,6 @@ TEST_F(ConsoleTest, KeysRunBindingsWhileClosedAndEditTheCommandLineOrScrollWhile
     EXPECT_EQ("> _", console.inputView().getText());
     EXPECT_EQ(" >echo A17.-_, ", shownLine(4));
     EXPECT_EQ(" echo:[A17.-_] ", shownLine(3));
-
     // Up and Down scroll the transcript by two lines; new text brings its end back.
     for (int i = 0; i < 10; ++i)
         console.log("filler");
@@ -213,7 +208,6 @@ TEST_F(ConsoleTest, KeysRunBindingsWhileClosedAndEditTheCommandLineOrScrollWhile
     console.log("more");
     const TextField& output = console.outputView();
     EXPECT_EQ(output.getFirstLine(), int(output.getLines().size()) - output.getVisibleLines());
-
     // Reopening starts from an empty command line.
     type("abc");
     console.keyPressed(sf::Keyboard::Tilde, false);
@@ -237,7 +231,6 @@ TEST_F(ConsoleTest, LogLosesNoEntryFromManyThreadsAndKeepsTheNewestLinesWithinIt
         for (int i = 0; i < 50; ++i)
             EXPECT_NE(std::string::npos,
                 transcript.find(" worker " + std::to_string(t) + " line " + std::to_string(i) + " \n"));
-
     for (int i = 0; i < 3000; ++i)
         console.log("entry " + std::to_string(i));
     transcript = console.transcript();
@@ -266,7 +259,6 @@ TEST(StatsManagerTest, ListedThroughTheConsoleInNameOrderWithTheIndexShowAndHide
     const std::string index = reply.substr(indexStart, a - indexStart);
     EXPECT_EQ("Stat 'test: a' hidden ", stats.handleCommand({ "hide", index }));
     EXPECT_EQ("Stat 'test: a' shown ", stats.handleCommand({ "show", index + ".7" }));
-
     const std::string unknown = "Stats: Unknown command. Type just 'stats' for info \n";
     const std::pair<std::deque<std::string>, std::string> replies[] = {
         { { "show" }, "Stat manager shown" },

@@ -42,7 +42,6 @@ protected:
                 count += pixel(x, y)[1] > 100;
         return count;
     }
-
     std::unique_ptr<Interface> ui = std::make_unique<Interface>();
 };
 

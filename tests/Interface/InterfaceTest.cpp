@@ -32,7 +32,6 @@ protected:
         Window::getInstance().running = true;
         FixedTextMeasure::TearDown();
     }
-
     static Point centre(const InterfaceComponent* c)
     {
         return { c->getPosition().first + c->getSize().first / 2,
@@ -53,7 +52,6 @@ protected:
         return names;
     }
     bool escape() { return ui->keyPressed(sf::Keyboard::Escape, false); }
-
     std::unique_ptr<Interface> ui;
 };
 
@@ -67,7 +65,6 @@ TEST_F(InterfaceTest, MenuPagesAreLaidOutAndEscapeWalksBackThroughThem)
         EXPECT_TRUE(ui->getPage(0)[i]->getPosition() == Point(300, 245 + 40 * i)
             && ui->getPage(0)[i]->getSize() == Point(200, 30));
     EXPECT_EQ(ui->getTitlePosition(0), Point((800 - 9 * 35) / 2, ((600 - 50) * 5) / 6));
-
     EXPECT_FALSE(ui->mouseButton(0, 5, 5, true)) << "nothing there while playing";
     EXPECT_TRUE(escape() && !escape() && escape());
     EXPECT_TRUE(ui->mouseButton(0, 5, 5, true)) << "an open menu takes every click";
@@ -170,7 +167,6 @@ TEST_F(InterfaceTest, KeysAndClicksReachTheFocusedFieldAndWindows)
     ui->mouseButton(0, 400, 300, true);
     EXPECT_TRUE(ui->getFocusedField() == nullptr && !field.isHighlighted());
     EXPECT_FALSE(ui->keyPressed(sf::Keyboard::W, false));
-
     // So does the Escape that closes the menu.
     escape();
     click(ui->getPage(0)[1]);
@@ -180,7 +176,6 @@ TEST_F(InterfaceTest, KeysAndClicksReachTheFocusedFieldAndWindows)
     escape();
     escape();
     EXPECT_TRUE(!ui->menuOpen && !ui->keyPressed(sf::Keyboard::W, false));
-
     ComponentContainer window("WIN", "Window");
     window.setPosition(100, 100);
     window.setSize(200, 100);
@@ -212,7 +207,6 @@ TEST_F(InterfaceTest, BackgroundWandersWithinItsBoundsTenTimesFasterWhileLoading
     std::srand(1234);
     EXPECT_NEAR(loading / drift(false, true, 0.01), 10.0, 1e-6);
     EXPECT_EQ(drift(false, false, 1.0), 0.0);
-
     std::srand(99);
     double low[3] = { 1, 1, 1 }, high[3] = {};
     for (int n = 0; n < 4000; ++n) {

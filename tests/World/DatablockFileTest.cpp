@@ -25,7 +25,6 @@ class DatablockFileTest : public GenerationFixture
 protected:
     TempFolder temp;
     const std::string file = temp.path + "3.4.5";
-
     std::unique_ptr<datablock> terrain() { return std::make_unique<datablock>(&analyzer, file, 30, 30, 0); }
     std::unique_ptr<WaterDatablock> water(datablock& block)
     {
@@ -80,7 +79,6 @@ TEST_F(DatablockFileTest, TerrainBlocksRoundTripByteForByteInFileOrder)
     }));
     // Voxels saved before they were generated are generated after loading, with this block's own climate.
     EXPECT_DOUBLE_EQ(analyzer.climateValue(600, 600, 0), loaded->cornerClimate()[0]);
-
     // All air: two bytes, and any two-byte file reads as air.
     forEachLocal([&](int x, int y, int z) { saved->localVoxel(x, y, z).setDensity(Voxel::FULLY_AIR); });
     saved->saveToFile();
@@ -126,7 +124,6 @@ TEST_F(DatablockFileTest, WaterFilesAndTheirUniformForms)
     ASSERT_EQ(8000u, mixed.size());
     EXPECT_EQ(-3, static_cast<signed char>(mixed[7998]));
     EXPECT_EQ(-3, water(*block)->localValue(19, 19, 18));
-
     const struct
     {
         std::string contents;
@@ -166,7 +163,6 @@ TEST_F(DatablockFileTest, KilledSaveNeverLeavesATornFileAndFailedSavesKeepTheBlo
     EXPECT_THROW(waterBlock.saveIfModified(), const char*);
     testing::internal::GetCapturedStdout();
     EXPECT_TRUE(block.modified && waterBlock.modified);
-
     std::unique_ptr<datablock> blocks[2] = { terrain(), terrain() };
     std::string saved[2];
     for (int i = 0; i < 2; ++i) {
@@ -174,7 +170,6 @@ TEST_F(DatablockFileTest, KilledSaveNeverLeavesATornFileAndFailedSavesKeepTheBlo
         blocks[i]->saveToFile();
         saved[i] = TempFolder::read(file);
     }
-
     std::mt19937 random(3);
     for (int round = 0; round < 25; ++round) {
         const pid_t child = fork();

@@ -45,7 +45,6 @@ class GenerationTest : public GenerationFixture
 {
 protected:
     datablock block(const int (&at)[3]) { return datablock(&analyzer, "block", at[0], at[1], at[2]); }
-
     // The voxel at a world position, read, with its material checked against the
     // zone's pick for the given kind, or for any kind when none is given.
     const Voxel& readAndCheck(datablock& b, int x, int y, int z, int kind = -1)
@@ -104,7 +103,6 @@ TEST_F(GenerationTest, EveryModuleHasItsOwnSeedAndSettings)
     }
     // At the centre (closer than 1e-5) the direction is zero.
     EXPECT_NEAR(std::abs(0.3 * climate.GetValue(0, 0, 0)), analyzer.climateValue(0.0, 5e-6, 0.0), 1e-12);
-
     // Zone materials split by weight over the zone noise.
     // A3: top (1, 90), (5, 20); steep (3, 20); buried (5, 1).
     const ClimateZone& a3 = analyzer.zoneForValues(nullptr, 0.5, 0.5);
@@ -133,7 +131,6 @@ TEST_F(GenerationTest, DensityIsASaturatedDistanceAndZonesBlendBetweenTheirRange
               { 2.5, { 0, 0, 0, 0, 2 }, -0.5 }, { -300.0, { 1e6, 1e6, 1e6, 1e6, -1e9 }, 1.0 } };
     for (const auto& [height, params, density] : cases)
         EXPECT_DOUBLE_EQ(density, analyzer.densityAt(0.0, 0.0, -(500.0 + height), params)) << height;
-
     const double none = 0.5; // in no overlay zone
     expectZone(0.05, none, A1, A1); // bounds are inclusive
     expectZone(-0.5, none, A1, A1); // clamped into 0..1
@@ -142,7 +139,6 @@ TEST_F(GenerationTest, DensityIsASaturatedDistanceAndZonesBlendBetweenTheirRange
     expectZone(0.27, none, A2, mix(A2, A3, 0.4));
     expectZone(0.275, none, A3, mix(A2, A3, 0.5));
     expectZone(0.925, none, A4, mix(A3, A4, 0.5));
-
     const double c = 0.5; // inside A3
     for (double t : { 0.0, 0.3, 0.93, 1.0 }) // bounds are strict
         expectZone(c, t, A3, A3);
@@ -164,7 +160,6 @@ TEST_F(GenerationTest, BlockCoordinatesBoundsAndCornerClimate)
         { 19, 0 }, { 20, 1 }, { INT_MAX, INT_MAX / 20 }, { INT_MIN + 8, -107374182 } };
     for (const auto& q : quotients)
         EXPECT_EQ(q[1], datablock::blockCoordinate(q[0])) << "x = " << q[0];
-
     datablock b = block(SURFACE);
     Voxel* record = b.getVoxel(343, 344, 5);
     ASSERT_TRUE(record->isGenerated());
@@ -179,7 +174,6 @@ TEST_F(GenerationTest, BlockCoordinatesBoundsAndCornerClimate)
     for (const auto& outside : { std::array<int, 3> { -21, 0, 40 }, { 0, 0, 40 }, { -1, -1, 40 },
              { -1, 20, 40 }, { -1, 0, 39 }, { -1, 0, 60 }, { 343, 344, 5 } })
         EXPECT_EQ(nullptr, b.getVoxel(outside[0], outside[1], outside[2]));
-
     // Corners in the order (min, min, min), (min, min, max), (min, max, min), ... (max, max, max).
     const int xs[2] = { -20, -1 }, ys[2] = { 0, 19 }, zs[2] = { 40, 59 };
     for (int corner = 0; corner < 8; ++corner) {
@@ -206,7 +200,6 @@ TEST_F(GenerationTest, PresetDensitiesAreKeptAndClassifiedByTheirNeighbours)
     // Air skips classification, which would have computed the neighbours' densities.
     EXPECT_EQ(Voxel::AIR_MATERIAL, sky.getVoxel(x + 10, y + 10, z + 10)->material());
     EXPECT_EQ(Voxel::UNCOMPUTED_DENSITY, sky.localVoxel(11, 10, 10).density());
-
     datablock deep = block(DEEP);
     EXPECT_EQ(Voxel::FULLY_SOLID,
         readAndCheck(deep, deep.minX() + 3, deep.minY() + 3, deep.minZ() + 3, 2).density());
@@ -215,7 +208,6 @@ TEST_F(GenerationTest, PresetDensitiesAreKeptAndClassifiedByTheirNeighbours)
     EXPECT_TRUE(neighbour.density() == Voxel::FULLY_SOLID && !neighbour.isGenerated());
     neighbour.setDensity(99);
     EXPECT_EQ(99, deep.getVoxel(deep.minX() + 4, deep.minY() + 3, deep.minZ() + 3)->density());
-
     // Face neighbours outside the block count as ground and as the voxel itself.
     datablock b(&analyzer, "block", 0, 25, 0); // on the +y axis, so up is almost +y
     forEachLocal([&](int x, int y, int z) { b.localVoxel(x, y, z).setDensity(50); });
