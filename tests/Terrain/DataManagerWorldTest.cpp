@@ -13,27 +13,17 @@
 
 namespace {
 
-// The cell boxes of both rings around the viewer of a new world.
 class DataManagerWorldTest : public ManagerFixture
 {
 protected:
     void SetUp() override { TerrainTextureRegistry::getInstance().addTerrainLayers(); }
-
-    // The ring cell of the viewer moved by `offset` cells.
-    VoxelBox cellBox(int size, TerrainRing::Coordinates offset) const
-    {
-        const TerrainRing ring(1, size, 1);
-        const TerrainRing::Coordinates cell = ring.cellAt({ position[0], position[1], position[2] });
-        return ring.boxOf({ cell[0] + offset[0], cell[1] + offset[1], cell[2] + offset[2] });
-    }
-
     std::unique_ptr<TerrainDataManager> manager = open();
     std::unique_ptr<DataManagerWorld> world = std::make_unique<DataManagerWorld>(*manager);
 };
 
 } // namespace
 
-// Real cells of both rings at the surface: the fields read what the voxel
+// Real cells of both rings around the viewer of a new world: the fields read what the voxel
 // handles read; welding through the hash grid and the grass spacing grid give
 // exactly what the plain scans give, the normals are the data manager's, and
 // the blocks build the same mesh.
@@ -47,7 +37,10 @@ TEST_F(DataManagerWorldTest, RealCellsMeshExactlyAsThePlainScansDo)
             { TerrainRing::Coordinates { 0, 0, 0 }, { -1, 0, 0 }, { 0, 1, -1 } }) {
             SCOPED_TRACE(testing::Message()
                 << "cell size " << size << " offset " << offset[0] << offset[1] << offset[2]);
-            const VoxelBox box = cellBox(size, offset);
+            const TerrainRing ring(1, size, 1);
+            const TerrainRing::Coordinates cell = ring.cellAt({ position[0], position[1], position[2] });
+            const VoxelBox box
+                = ring.boxOf({ cell[0] + offset[0], cell[1] + offset[1], cell[2] + offset[2] });
             auto source = world->terrainField(box.grown(2));
             auto water = world->waterField(box.grown(2));
             for (int x = box.x0; x <= box.x1; x += 3)
@@ -69,10 +62,9 @@ TEST_F(DataManagerWorldTest, RealCellsMeshExactlyAsThePlainScansDo)
             EXPECT_TRUE(samePoints(points, referencePoints(mesh, grassLayer)));
             grass += points.size();
 
-            for (std::size_t i = 0; i < mesh.vertices.size(); i += 7) {
-                const Vector3& p = mesh.vertices[i].position;
-                EXPECT_EQ(field.surfaceNormal(p), manager->surfaceNormal(p));
-            }
+            for (std::size_t i = 0; i < mesh.vertices.size(); i += 7)
+                EXPECT_EQ(field.surfaceNormal(mesh.vertices[i].position),
+                    manager->surfaceNormal(mesh.vertices[i].position));
         }
     EXPECT_GT(grass, 0u);
 }

@@ -19,15 +19,6 @@ Point pointOf(const Vector3& v)
 
 constexpr std::uint8_t GRASS = 3;
 
-MeshVertex vertexAt(const Vector3& p, std::uint8_t material = 1)
-{
-    MeshVertex v;
-    v.position = p;
-    v.weights[0] = 1.0f;
-    v.materials[0] = v.materials[1] = v.materials[2] = material;
-    return v;
-}
-
 // Adds a grass triangle with stored vertices s0, s1, s2, whose last material
 // slot may hold another material.
 void addTriangle(
@@ -112,8 +103,7 @@ TEST(PolygonizerTest, WeightsAndTheTriangleFilter)
         EXPECT_TRUE(
             std::memcmp(all[i + 1].materials, m, 3) == 0 && std::memcmp(all[i + 2].materials, m, 3) == 0);
         const bool twoFirst = m[0] == m[1] && m[1] != m[2], twoLast = m[0] != m[1] && m[1] == m[2];
-        aab += twoFirst;
-        abb += twoLast;
+        aab += twoFirst, abb += twoLast;
         EXPECT_EQ(weightsOf(all[i]), (Weights { 1, 0, 0 }));
         if (twoFirst || twoLast) {
             EXPECT_EQ(weightsOf(all[i + 1]), (Weights { float(twoFirst), float(twoLast), 0 }));

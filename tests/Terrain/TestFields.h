@@ -30,20 +30,14 @@ struct FunctionField : VoxelField
 
 // A world of two functions, counting the fields it hands out. The functions
 // may be swapped only while no block is being built.
-class FunctionWorld : public VoxelWorld
+struct FunctionWorld : VoxelWorld
 {
-public:
     FunctionWorld(FunctionField::Function t, FunctionField::Function w) { terrain = t, water = w; }
     std::unique_ptr<VoxelField> terrainField(const VoxelBox&) override
     {
-        ++terrainFields;
-        return std::make_unique<FunctionField>(terrain);
+        return field(terrain, terrainFields);
     }
-    std::unique_ptr<VoxelField> waterField(const VoxelBox&) override
-    {
-        ++waterFields;
-        return std::make_unique<FunctionField>(water);
-    }
+    std::unique_ptr<VoxelField> waterField(const VoxelBox&) override { return field(water, waterFields); }
     bool popChangedVoxel(VoxelPosition& out) override { return pop(changedVoxels, out); }
     bool popChangedWater(VoxelPosition& out) override { return pop(changedWater, out); }
     void saveTick(double) override { }
@@ -52,7 +46,11 @@ public:
     std::atomic<int> terrainFields { 0 }, waterFields { 0 };
     std::deque<VoxelPosition> changedVoxels, changedWater;
 
-private:
+    static std::unique_ptr<VoxelField> field(const FunctionField::Function& function, std::atomic<int>& count)
+    {
+        ++count;
+        return std::make_unique<FunctionField>(function);
+    }
     static bool pop(std::deque<VoxelPosition>& queue, VoxelPosition& out)
     {
         const bool any = !queue.empty();
@@ -70,6 +68,15 @@ inline FunctionField::Function groundBelow(double level, int material, int axis 
         const double d = (level - (axis == 0 ? x : y)) * 40.0;
         return VoxelSample { static_cast<int>(std::clamp(d, -127.0, 127.0)), material };
     };
+}
+
+inline MeshVertex vertexAt(const Vector3& p, std::uint8_t material = 1)
+{
+    MeshVertex v;
+    v.position = p;
+    v.weights[0] = 1.0f;
+    v.materials[0] = v.materials[1] = v.materials[2] = material;
+    return v;
 }
 
 inline FunctionField::Function nowhere()

@@ -61,10 +61,7 @@ TEST(WaterBlockTest, MeshesTheWaterValuesKeepingTrianglesFacingUp)
         using WaterBlock::acceptTriangle;
         using WaterBlock::WaterBlock;
     } block({ 0, 1, 0, 1, 0, 1 }, nullptr, 1);
-    MeshVertex a, b, c;
-    a.position = { 0, 500, 0 };
-    b.position = { 1, 500, 0 };
-    c.position = { 1, 500, -1 };
+    const MeshVertex a = vertexAt({ 0, 500, 0 }), b = vertexAt({ 1, 500, 0 }), c = vertexAt({ 1, 500, -1 });
     EXPECT_TRUE(block.acceptTriangle(a, b, c) && !block.acceptTriangle(c, b, a));
     EXPECT_TRUE(WaterBlock::facesUp({ 0, 1, 0 }, { 0.3, 0.1, 0.2 }));
     EXPECT_FALSE(WaterBlock::facesUp({ 0, 1, 0 }, { 0.3, std::nextafter(0.1, 0.0), 0.2 }));
