@@ -11,8 +11,6 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
 class DataManagerWorldTest : public ManagerFixture
 {
 protected:
@@ -20,8 +18,6 @@ protected:
     std::unique_ptr<TerrainDataManager> manager = open();
     std::unique_ptr<DataManagerWorld> world = std::make_unique<DataManagerWorld>(*manager);
 };
-
-} // namespace
 
 // Real cells of both rings around the viewer of a new world: the fields read what the voxel
 // handles read; welding through the hash grid and the grass spacing grid give

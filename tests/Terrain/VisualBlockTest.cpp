@@ -7,11 +7,7 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
 const VoxelBox cellBox { 0, 12, 0, 12, 0, 12 };
-
-} // namespace
 
 // Only a new box fades in; an edit shows at once. A mesh beyond 16-bit indices
 // is cut at the limit, not wrapped, dropping the triangles that do not fit.
