@@ -1,5 +1,6 @@
 #include "Terrain/DataManagerWorld.h"
 
+#include "World/BlockPlacement.h"
 #include "World/TerrainDataManager.h"
 #include "World/Voxel.h"
 #include "World/datablock.h"
@@ -35,6 +36,27 @@ public:
             return { node.wdb->getWater(x, y, z), 0 };
         const Voxel* voxel = node.tdb->getVoxel(x, y, z);
         return { voxel->density(), voxel->material() };
+    }
+
+    // A row crosses few blocks: each is looked up once.
+    void sampleRow(int x, int y, int z, int step, int count, VoxelSample* out) override
+    {
+        const int bx = datablock::blockCoordinate(x);
+        const int by = datablock::blockCoordinate(y);
+        for (int n = 0; n < count;) {
+            const int bz = datablock::blockCoordinate(z + n * step);
+            DataNode& node = nodeAt(bx, by, bz);
+            const int nextBlock = (bz + 1) * BlockPlacement::SIZE;
+            for (; n < count && z + n * step < nextBlock; ++n) {
+                const int vz = z + n * step;
+                if (water) {
+                    out[n] = { node.wdb->getWater(x, y, vz), 0 };
+                } else {
+                    const Voxel* voxel = node.tdb->getVoxel(x, y, vz);
+                    out[n] = { voxel->density(), voxel->material() };
+                }
+            }
+        }
     }
 
 private:

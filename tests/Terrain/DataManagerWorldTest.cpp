@@ -43,13 +43,13 @@ protected:
         return ring.boxOf(cell);
     }
 
-    std::vector<MeshVertex> triangles(CachedVoxelField& field, const VoxelBox& box, int step)
+    Mesh meshOf(CachedVoxelField& field, const VoxelBox& box, int step)
     {
-        std::vector<MeshVertex> found;
+        Mesh mesh;
         Polygonizer(field, [](int m) {
             return TerrainTextureRegistry::getInstance().layerFor(m);
-        }).polygonize(box, step, acceptAll, found);
-        return found;
+        }).polygonize(box, step, acceptAll, mesh);
+        return mesh;
     }
 
     TempFolder temp;
@@ -79,41 +79,20 @@ TEST_F(DataManagerWorldTest, FieldsReadWhatVoxelHandlesRead)
     EXPECT_GT(surfaceVoxels, 0);
 }
 
-// Real cells of both rings at the surface: welding through the hash grid and
-// the grass spacing grid give exactly what the plain scans give, and the
-// normals are the data manager's.
-TEST_F(DataManagerWorldTest, RealCellsMeshExactlyAsThePlainScansDo)
+// The normals of a field are the data manager's, on real cells of both rings.
+TEST_F(DataManagerWorldTest, FieldNormalsAreTheDataManagers)
 {
-    struct Case
-    {
-        int size;
-        int step;
-    };
-    std::size_t grass = 0;
-    for (const Case c : { Case { 12, 2 }, Case { 40, 4 } })
-        for (const TerrainRing::Coordinates offset :
-            { TerrainRing::Coordinates { 0, 0, 0 }, { -1, 0, 0 }, { 0, 1, -1 } }) {
-            const VoxelBox box = cellBox(c.size, offset);
-            auto source = world->terrainField(box.grown(2));
-            CachedVoxelField field(*source, box.grown(2));
-            const std::vector<MeshVertex> found = triangles(field, box, c.step);
-            const Mesh mesh = MeshWelder::weld(found);
-            EXPECT_TRUE(sameMesh(mesh, referenceWeld(found))) << "cell size " << c.size;
-
-            const int grassLayer = TerrainTextureRegistry::getInstance().layerFor(1);
-            const auto points = Vegetation::points(mesh, grassLayer);
-            const auto reference = referencePoints(mesh, grassLayer);
-            ASSERT_EQ(points.size(), reference.size());
-            for (std::size_t i = 0; i < points.size(); ++i)
-                EXPECT_EQ(points[i].position, reference[i].position);
-            grass += points.size();
-
-            for (std::size_t i = 0; i < mesh.vertices.size(); i += 7) {
-                const Vector3& p = mesh.vertices[i].position;
-                EXPECT_EQ(field.surfaceNormal(p), manager->surfaceNormal(p));
-            }
+    for (const auto& [size, step] : { std::pair { 12, 2 }, std::pair { 40, 4 } }) {
+        const VoxelBox box = cellBox(size, { 0, 0, 0 });
+        auto source = world->terrainField(box.grown(2));
+        CachedVoxelField field(*source, box.grown(2));
+        const Mesh mesh = meshOf(field, box, step);
+        ASSERT_FALSE(mesh.vertices.empty());
+        for (std::size_t i = 0; i < mesh.vertices.size(); i += 7) {
+            const Vector3& p = mesh.vertices[i].position;
+            EXPECT_EQ(field.surfaceNormal(p), manager->surfaceNormal(p));
         }
-    EXPECT_GT(grass, 0u);
+    }
 }
 
 TEST_F(DataManagerWorldTest, BlocksAtTheViewerHaveGroundAndFacesPointIntoTheAir)
@@ -123,7 +102,7 @@ TEST_F(DataManagerWorldTest, BlocksAtTheViewerHaveGroundAndFacesPointIntoTheAir)
     EXPECT_TRUE(block.hasTriangles());
     auto source = world->terrainField(box.grown(2));
     CachedVoxelField field(*source, box.grown(2));
-    const Mesh mesh = MeshWelder::weld(triangles(field, box, 2));
+    const Mesh mesh = meshOf(field, box, 2);
     EXPECT_EQ(block.builtVertexCount(), static_cast<int>(mesh.vertices.size()));
     // Outward normals agree with the triangles' facing (stored order).
     int agreeing = 0;

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "Terrain/Mesh.h"
-#include "Terrain/MeshWelder.h"
 #include "Terrain/Polygonizer.h"
 #include "Terrain/Vegetation.h"
 #include "Terrain/VoxelField.h"
@@ -127,9 +126,9 @@ inline bool acceptAll(const MeshVertex&, const MeshVertex&, const MeshVertex&)
 // The polygonized and welded mesh of a box.
 inline Mesh meshOf(VoxelField& field, const VoxelBox& box, int step)
 {
-    std::vector<MeshVertex> triangles;
-    Polygonizer(field, identityLayers()).polygonize(box, step, acceptAll, triangles);
-    return MeshWelder::weld(triangles);
+    Mesh mesh;
+    Polygonizer(field, identityLayers()).polygonize(box, step, acceptAll, mesh);
+    return mesh;
 }
 
 // The plain welding scan: every vertex looks at all earlier ones from the first.

@@ -87,14 +87,23 @@ TEST(VisualBlockMeshTest, RandomFieldsBuildExactlyThePlainMesh)
     Planet planet(500.0);
     for (unsigned seed = 1; seed <= 3; ++seed)
         for (int step : { 1, 2, 4 }) {
-            // Random ground, mostly grass, and random water, on top of the planet.
-            FunctionWorld world(
-                [seed](int x, int y, int z) {
-                    VoxelSample s = randomField(seed)(x, y, z);
-                    s.material = s.material > 2 ? 1 : s.material;
+            // Random ground, mostly grass, and random water, on top of the
+            // planet; the third seed's densities are coarse, with many zeros
+            // that put vertices on voxels.
+            auto coarse = [seed](FunctionField::Function f) {
+                return [seed, f](int x, int y, int z) {
+                    VoxelSample s = f(x, y, z);
+                    if (seed == 3)
+                        s.density = s.density / 43 * 40;
                     return s;
-                },
-                randomField(seed + 10));
+                };
+            };
+            FunctionWorld world(coarse([seed](int x, int y, int z) {
+                VoxelSample s = randomField(seed)(x, y, z);
+                s.material = s.material > 2 ? 1 : s.material;
+                return s;
+            }),
+                coarse(randomField(seed + 10)));
             const int size = 6 * step;
             expectPlainBuild(world, { -3, size - 3, 495, 495 + size, 2, 2 + size }, step, planet);
         }
@@ -110,7 +119,7 @@ TEST(VisualBlockMeshTest, RealCellsOfBothRingsBuildExactlyThePlainMesh)
     DataManagerWorld world(manager);
     TerrainTextureRegistry::getInstance().addTerrainLayers();
     std::size_t grass = 0;
-    for (const auto [size, step] : { std::pair { 12, 2 }, std::pair { 40, 4 } }) {
+    for (const auto& [size, step] : { std::pair { 12, 2 }, std::pair { 40, 4 } }) {
         const TerrainRing ring(step, size, 1);
         const TerrainRing::Coordinates centre = ring.cellAt({ viewer[0], viewer[1], viewer[2] });
         for (const TerrainRing::Coordinates offset :
