@@ -18,12 +18,11 @@ CachedVoxelField::CachedVoxelField(VoxelField& source, const VoxelBox& region)
     , sizeZ(extent(region.z0, region.z1))
 {
     const std::size_t count = static_cast<std::size_t>(extent(region.x0, region.x1)) * sizeY * sizeZ;
-    tables->generation.next(tables->voxels, tables->normals);
+    tables->generation.next(tables->voxels);
+    tables->normals.clear();
     // New entries carry stamp 0, which no generation in use has.
-    if (tables->voxels.size() < count) {
-        tables->voxels.resize(count, Voxel { 0, 0, 0 });
-        tables->normals.resize(count, Normal { 0, Vector3() });
-    }
+    if (tables->voxels.size() < count)
+        tables->voxels.resize(count, Voxel { 0, 0, 0, 0, false });
 }
 
 void CachedVoxelField::sampleRow(int x, int y, int z, int step, int count, VoxelSample* out)
@@ -32,22 +31,22 @@ void CachedVoxelField::sampleRow(int x, int y, int z, int step, int count, Voxel
         VoxelField::sampleRow(x, y, z, step, count, out);
         return;
     }
-    Voxel* row = &tables->voxels[indexOf(x, y, z)];
-    const std::uint32_t current = tables->generation.current;
+    const std::size_t first = indexOf(x, y, z);
+    auto voxelOf = [&](int n) -> Voxel& { return entry(first + static_cast<std::size_t>(n) * step); };
     int n = 0;
-    while (n < count && row[static_cast<std::size_t>(n) * step].stamp == current)
+    while (n < count && voxelOf(n).known)
         ++n;
     // Unknown voxels in the row: read it whole and remember what is new.
     if (n < count) {
         source.sampleRow(x, y, z, step, count, out);
         for (; n < count; ++n) {
-            Voxel& voxel = row[static_cast<std::size_t>(n) * step];
-            if (voxel.stamp != current)
+            Voxel& voxel = voxelOf(n);
+            if (!voxel.known)
                 remember(voxel, out[n]);
         }
     }
     for (n = 0; n < count; ++n) {
-        const Voxel& voxel = row[static_cast<std::size_t>(n) * step];
+        const Voxel& voxel = voxelOf(n);
         out[n] = { voxel.density, voxel.material };
     }
 }
@@ -60,16 +59,17 @@ Vector3 CachedVoxelField::voxelNormalAt(int x, int y, int z)
         return voxelNormal(x, y, z, [this](int vx, int vy, int vz) { return at(vx, vy, vz).density; });
     // The voxel and its six neighbours are in the region: indices by offset.
     const std::size_t index = indexOf(x, y, z);
-    Normal& known = tables->normals[index];
-    if (known.stamp != tables->generation.current) {
-        const std::size_t strideX = static_cast<std::size_t>(sizeY) * sizeZ;
-        auto density = [&](int vx, int vy, int vz) {
-            const std::size_t neighbour = index + (vx - x) * strideX + (vy - y) * sizeZ + (vz - z);
-            return atIndex(neighbour, vx, vy, vz).density;
-        };
-        known = { tables->generation.current, voxelNormal(x, y, z, density) };
-    }
-    return known.normal;
+    if (const std::uint32_t known = entry(index).normal)
+        return tables->normals[known - 1];
+    const std::size_t strideX = static_cast<std::size_t>(sizeY) * sizeZ;
+    auto density = [&](int vx, int vy, int vz) {
+        const std::size_t neighbour = index + (vx - x) * strideX + (vy - y) * sizeZ + (vz - z);
+        return atIndex(neighbour, vx, vy, vz).density;
+    };
+    const Vector3 normal = voxelNormal(x, y, z, density);
+    tables->normals.push_back(normal);
+    entry(index).normal = static_cast<std::uint32_t>(tables->normals.size());
+    return normal;
 }
 
 Vector3 CachedVoxelField::surfaceNormal(const Vector3& p)

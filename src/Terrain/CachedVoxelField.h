@@ -34,19 +34,18 @@ private:
     struct Voxel
     {
         std::uint32_t stamp;
+        // 1 + the voxel's index in `normals`, 0 until its normal is known.
+        std::uint32_t normal;
         std::int16_t density;
         std::uint8_t material;
-    };
-    struct Normal
-    {
-        std::uint32_t stamp;
-        Vector3 normal;
+        // The density and material were read (a voxel's normal needs only its neighbours).
+        bool known;
     };
     struct Tables
     {
         Generation generation;
         std::vector<Voxel> voxels;
-        std::vector<Normal> normals;
+        std::vector<Vector3> normals;
     };
 
     std::size_t indexOf(int x, int y, int z) const
@@ -56,15 +55,24 @@ private:
     // The voxel at (x, y, z), whose index in the region is `index`.
     VoxelSample atIndex(std::size_t index, int x, int y, int z)
     {
-        Voxel& voxel = tables->voxels[index];
-        if (voxel.stamp != tables->generation.current)
+        Voxel& voxel = entry(index);
+        if (!voxel.known)
             remember(voxel, source.sample(x, y, z));
         return { voxel.density, voxel.material };
     }
-    void remember(Voxel& voxel, const VoxelSample& read) const
+    // The entry of a voxel, emptied when it is left from an earlier use.
+    Voxel& entry(std::size_t index)
     {
-        voxel = { tables->generation.current, static_cast<std::int16_t>(read.density),
-            static_cast<std::uint8_t>(read.material) };
+        Voxel& voxel = tables->voxels[index];
+        if (voxel.stamp != tables->generation.current)
+            voxel = { tables->generation.current, 0, 0, 0, false };
+        return voxel;
+    }
+    static void remember(Voxel& voxel, const VoxelSample& read)
+    {
+        voxel.density = static_cast<std::int16_t>(read.density);
+        voxel.material = static_cast<std::uint8_t>(read.material);
+        voxel.known = true;
     }
     Vector3 voxelNormalAt(int x, int y, int z);
 

@@ -18,6 +18,12 @@ Vector3 positionOf(int x, int y, int z)
     return { static_cast<double>(x), static_cast<double>(y), static_cast<double>(z) };
 }
 
+// Vector3::length, inline.
+double lengthOf(const Vector3& v)
+{
+    return std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
+}
+
 // Vertex places: an edge of the sample grid, or a voxel of the box.
 std::uint64_t edgePlace(std::size_t edge)
 {
@@ -41,6 +47,8 @@ struct Polygonizer::Scratch
     struct EdgeSlot
     {
         std::uint32_t stamp;
+        // The x index of the edge's lower sample: two slices share the slots.
+        std::int32_t slice;
         std::uint32_t vertex;
     };
     struct VertexSlot
@@ -56,10 +64,15 @@ struct Polygonizer::Scratch
     std::vector<int> densities;
     std::vector<int> materials;
     std::vector<std::uint8_t> outside;
-    // Per edge of the sample grid (three per sample), its vertex in edgeVertices.
+    // Per edge of the sample grid (three per sample) in the two slices of
+    // samples a cell spans, its vertex in edgeVertices.
     std::vector<EdgeSlot> edges;
     std::vector<EdgeVertex> edgeVertices;
-    // Open addressing over (place, weights, materials) to the mesh's vertex index.
+    // Per mesh vertex on an edge: the next mesh vertex on the same edge, and
+    // its weights and materials.
+    std::vector<std::int32_t> nextOnEdge;
+    std::vector<std::uint32_t> edgeKeys;
+    // Vertices on voxels, by open addressing over (place, weights, materials).
     std::vector<VertexSlot> vertexSlots = std::vector<VertexSlot>(1024, VertexSlot { 0, 0, 0 });
     std::size_t usedVertexSlots = 0;
 
@@ -140,7 +153,7 @@ int Polygonizer::layer(int material)
 bool Polygonizer::polygonize(
     const VoxelBox& box, int step, const TriangleFilter& accept, std::vector<MeshVertex>& triangles)
 {
-    return walk(box, step, accept, [&](const MeshVertex(&vertex)[3], const std::uint64_t(&)[3]) {
+    return walk(box, step, accept, [&](const MeshVertex(&vertex)[3], const std::uint32_t(&)[3]) {
         triangles.insert(triangles.end(), vertex, vertex + 3);
     });
 }
@@ -148,20 +161,44 @@ bool Polygonizer::polygonize(
 bool Polygonizer::polygonize(const VoxelBox& box, int step, const TriangleFilter& accept, Mesh& mesh)
 {
     Scratch& s = *scratch;
-    return walk(box, step, accept, [&](const MeshVertex(&vertex)[3], const std::uint64_t(&place)[3]) {
+    s.nextOnEdge.clear();
+    s.edgeKeys.clear();
+    auto add = [&](const MeshVertex& v) {
+        const auto index = static_cast<std::uint32_t>(mesh.vertices.size());
+        mesh.vertices.push_back(v);
+        s.nextOnEdge.push_back(-1);
+        s.edgeKeys.push_back(0);
+        return index;
+    };
+    return walk(box, step, accept, [&](const MeshVertex(&vertex)[3], const std::uint32_t(&placed)[3]) {
         std::uint32_t index[3];
         for (int n = 0; n < 3; ++n) {
             const MeshVertex& v = vertex[n];
             // Vertex n's weight sits in slot n or 0.
-            const std::uint64_t weightSlot = v.weights[n] == 1.0f ? static_cast<std::uint64_t>(n) : 0;
-            const std::uint64_t key = place[n] << 26 | weightSlot << 24 | std::uint64_t { v.materials[2] } << 16
-                | std::uint64_t { v.materials[1] } << 8 | v.materials[0];
-            if (const std::uint32_t* found = s.findVertex(key)) {
-                index[n] = *found;
+            const std::uint32_t weightSlot = v.weights[n] == 1.0f ? static_cast<std::uint32_t>(n) : 0;
+            const std::uint32_t key = weightSlot << 24 | std::uint32_t { v.materials[2] } << 16
+                | std::uint32_t { v.materials[1] } << 8 | v.materials[0];
+            EdgeVertex& at = s.edgeVertices[placed[n]];
+            if (at.place & 1) {
+                const std::uint64_t voxelKey = at.place << 26 | key;
+                if (const std::uint32_t* found = s.findVertex(voxelKey)) {
+                    index[n] = *found;
+                } else {
+                    index[n] = add(v);
+                    s.addVertex(voxelKey, index[n]);
+                }
+                continue;
+            }
+            std::int32_t found = at.firstVertex;
+            while (found >= 0 && s.edgeKeys[static_cast<std::size_t>(found)] != key)
+                found = s.nextOnEdge[static_cast<std::size_t>(found)];
+            if (found >= 0) {
+                index[n] = static_cast<std::uint32_t>(found);
             } else {
-                index[n] = static_cast<std::uint32_t>(mesh.vertices.size());
-                mesh.vertices.push_back(v);
-                s.addVertex(key, index[n]);
+                index[n] = add(v);
+                s.edgeKeys[index[n]] = key;
+                s.nextOnEdge[index[n]] = at.firstVertex;
+                at.firstVertex = static_cast<std::int32_t>(index[n]);
             }
         }
         mesh.triangles.push_back({ { index[2], index[1], index[0] } });
@@ -207,8 +244,9 @@ bool Polygonizer::walk(const VoxelBox& box, int step, const TriangleFilter& acce
     s.generation.next(s.edges, s.vertexSlots);
     s.usedVertexSlots = 0;
     s.edgeVertices.clear();
-    if (s.edges.size() < 3 * count)
-        s.edges.resize(3 * count, Scratch::EdgeSlot { 0, 0 });
+    const std::size_t sliceEdges = 3 * static_cast<std::size_t>(ny) * nz;
+    if (s.edges.size() < 2 * sliceEdges)
+        s.edges.resize(2 * sliceEdges, Scratch::EdgeSlot { 0, 0, 0 });
 
     const std::size_t strideX = static_cast<std::size_t>(ny) * nz;
     const std::size_t stride[3] = { strideX, static_cast<std::size_t>(nz), 1 };
@@ -242,13 +280,13 @@ bool Polygonizer::walk(const VoxelBox& box, int step, const TriangleFilter& acce
                         const unsigned axis = (a ^ (code & 0x0F)) >> 1;
                         const int ia = i + (a & 1), ja = j + ((a >> 1) & 1), ka = k + ((a >> 2) & 1);
                         const std::size_t sampleA = (static_cast<std::size_t>(ia) * ny + ja) * nz + ka;
-                        const std::size_t edge = 3 * sampleA + axis;
-                        Scratch::EdgeSlot& slot = s.edges[edge];
-                        if (slot.stamp != s.generation.current) {
+                        const std::size_t inSlice = sampleA - static_cast<std::size_t>(ia) * strideX;
+                        Scratch::EdgeSlot& slot = s.edges[(ia & 1) * sliceEdges + 3 * inSlice + axis];
+                        if (slot.stamp != s.generation.current || slot.slice != ia) {
                             const EdgeVertex v = edgeVertex(cornerAt(sampleA, ia, ja, ka),
                                 cornerAt(sampleA + stride[axis], ia + (axis == 0), ja + (axis == 1), ka + (axis == 2)),
-                                step, edge, box);
-                            slot = { s.generation.current, static_cast<std::uint32_t>(s.edgeVertices.size()) };
+                                step, 3 * sampleA + axis, box);
+                            slot = { s.generation.current, ia, static_cast<std::uint32_t>(s.edgeVertices.size()) };
                             s.edgeVertices.push_back(v);
                         }
                         placed[corner] = slot.vertex;
@@ -264,10 +302,8 @@ bool Polygonizer::walk(const VoxelBox& box, int step, const TriangleFilter& acce
                     vertex[0].weights[0] = 1.0f;
                     vertex[1].weights[v[1]->layer != v[0]->layer ? 1 : 0] = 1.0f;
                     vertex[2].weights[v[2]->layer != v[0]->layer ? 2 : 0] = 1.0f;
-                    if (accept(vertex[2], vertex[1], vertex[0])) {
-                        const std::uint64_t places[3] = { v[0]->place, v[1]->place, v[2]->place };
-                        emit(vertex, places);
-                    }
+                    if (accept(vertex[2], vertex[1], vertex[0]))
+                        emit(vertex, placed);
                 }
             }
         }
@@ -338,6 +374,6 @@ Polygonizer::EdgeVertex Polygonizer::edgeVertex(Corner a, Corner b, int step, st
     else if (b.density == FULLY_AIR)
         chosen = la;
     else
-        chosen = (position - pb).length() > (position - pa).length() ? la : lb;
-    return { position, chosen, place };
+        chosen = lengthOf(position - pb) > lengthOf(position - pa) ? la : lb;
+    return { position, chosen, place, -1 };
 }

@@ -56,6 +56,8 @@ private:
         int layer;
         // Where the vertex lies: its edge, or the voxel it sits on.
         std::uint64_t place;
+        // The latest mesh vertex on the edge, -1 before the first.
+        std::int32_t firstVertex;
     };
     struct Scratch;
 

@@ -51,21 +51,25 @@ protected:
         const double fx = std::fabs(p.x - x0);
         const double fy = std::fabs(p.y - y0);
         const double fz = std::fabs(p.z - z0);
-        Vector3 normal;
+        double nx = 0.0, ny = 0.0, nz = 0.0;
         for (int dx = 0; dx <= 1; ++dx)
             for (int dy = 0; dy <= 1; ++dy)
                 for (int dz = 0; dz <= 1; ++dz) {
                     const double weight = (dx ? fx : 1.0 - fx) * (dy ? fy : 1.0 - fy) * (dz ? fz : 1.0 - fz);
-                    normal += normalAt(x0 + dx, y0 + dy, z0 + dz) * weight;
+                    const Vector3 n = normalAt(x0 + dx, y0 + dy, z0 + dz);
+                    nx += n.x * weight;
+                    ny += n.y * weight;
+                    nz += n.z * weight;
                 }
-        return normalisedIfLong(normal);
+        return normalisedIfLong({ nx, ny, nz });
     }
 
 private:
+    // As Vector3::length and the division, spelled out so that they inline.
     static Vector3 normalisedIfLong(const Vector3& v)
     {
-        const double length = v.length();
-        return length >= 0.00001 ? v / length : v;
+        const double length = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
+        return length >= 0.00001 ? Vector3 { v.x / length, v.y / length, v.z / length } : v;
     }
 
     // The lower corner of the unit cell holding a coordinate: the truncation, one

@@ -9,7 +9,10 @@
 #include "World/Planet.h"
 #include "World/TerrainDataManager.h"
 
+#include <array>
 #include <gtest/gtest.h>
+#include <set>
+#include <utility>
 
 namespace {
 
@@ -54,17 +57,41 @@ Mesh referenceMesh(VoxelField& source, const VoxelBox& box, int step, const Plan
     Mesh mesh = referenceWeld(triangles);
     mesh.keepVertices(VisualBlock::MAX_VERTICES);
     for (MeshVertex& vertex : mesh.vertices)
-        vertex.normal = water ? water->upAt(vertex.position) : field.surfaceNormal(vertex.position);
+        vertex.normal = water ? water->upAt(vertex.position) : field.VoxelField::surfaceNormal(vertex.position);
     return mesh;
 }
 
-// Terrain and water blocks of the box, byte for byte the plain build; the
-// terrain block's grass the plain spacing scan's. Returns the grass points.
-std::size_t expectPlainBuild(VoxelWorld& world, const VoxelBox& box, int step, const Planet& planet)
+using Reads = std::vector<std::array<int, 3>>;
+
+// Each voxel at its first read, in order: generating a voxel stores densities
+// of its neighbours, so the order in which a build first reads voxels is
+// part of what the world keeps.
+Reads firstReads(const Reads& reads)
 {
+    std::set<std::array<int, 3>> seen;
+    Reads first;
+    for (const auto& read : reads)
+        if (seen.insert(read).second)
+            first.push_back(read);
+    return first;
+}
+
+// Terrain and water blocks of the box, byte for byte the plain build; the
+// terrain block's grass the plain spacing scan's; with a log of the world's
+// terrain reads, the terrain voxels first read in the same order. Returns
+// the grass points.
+std::size_t expectPlainBuild(
+    VoxelWorld& world, const VoxelBox& box, int step, const Planet& planet, Reads* reads = nullptr)
+{
+    Reads blockReads;
     const Capturing<TerrainBlock> terrain(box, world, step);
+    if (reads)
+        blockReads = firstReads(std::exchange(*reads, {}));
     const Mesh terrainReference = referenceMesh(*world.terrainField(box.grown(2)), box, step, nullptr);
     EXPECT_TRUE(sameMesh(terrain.built, terrainReference)) << "terrain, step " << step;
+    if (reads) {
+        EXPECT_TRUE(firstReads(std::exchange(*reads, {})) == blockReads) << "terrain reads, step " << step;
+    }
 
     const Capturing<WaterBlock> water(box, world, step);
     EXPECT_TRUE(sameMesh(water.built, referenceMesh(*world.waterField(box.grown(2)), box, step, &planet)))
@@ -98,14 +125,16 @@ TEST(VisualBlockMeshTest, RandomFieldsBuildExactlyThePlainMesh)
                     return s;
                 };
             };
-            FunctionWorld world(coarse([seed](int x, int y, int z) {
+            Reads reads;
+            FunctionWorld world(coarse([seed, &reads](int x, int y, int z) {
+                reads.push_back({ x, y, z });
                 VoxelSample s = randomField(seed)(x, y, z);
                 s.material = s.material > 2 ? 1 : s.material;
                 return s;
             }),
                 coarse(randomField(seed + 10)));
             const int size = 6 * step;
-            expectPlainBuild(world, { -3, size - 3, 495, 495 + size, 2, 2 + size }, step, planet);
+            expectPlainBuild(world, { -3, size - 3, 495, 495 + size, 2, 2 + size }, step, planet, &reads);
         }
 }
 
