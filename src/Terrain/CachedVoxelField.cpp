@@ -51,7 +51,7 @@ void CachedVoxelField::sampleRow(int x, int y, int z, int step, int count, Voxel
     }
 }
 
-Vector3 CachedVoxelField::voxelNormalAt(int x, int y, int z)
+Vector3 CachedVoxelField::voxelNormalAt(int x, int y, int z, double weight)
 {
     const bool inside = x > region.x0 && x < region.x1 && y > region.y0 && y < region.y1 && z > region.z0
         && z < region.z1;
@@ -59,13 +59,24 @@ Vector3 CachedVoxelField::voxelNormalAt(int x, int y, int z)
         return voxelNormal(x, y, z, [this](int vx, int vy, int vz) { return at(vx, vy, vz).density; });
     // The voxel and its six neighbours are in the region: indices by offset.
     const std::size_t index = indexOf(x, y, z);
-    if (const std::uint32_t known = entry(index).normal)
+    const std::uint32_t known = entry(index).normal;
+    if (known != NO_NORMAL && known != NEIGHBOURS_READ)
         return tables->normals[known - 1];
     const std::size_t strideX = static_cast<std::size_t>(sizeY) * sizeZ;
     auto density = [&](int vx, int vy, int vz) {
         const std::size_t neighbour = index + (vx - x) * strideX + (vy - y) * sizeZ + (vz - z);
         return atIndex(neighbour, vx, vy, vz).density;
     };
+    // Vertices on a one-voxel edge give 6 of their 8 voxels weight 0: those
+    // are only read as the plain blend reads them.
+    if (weight == 0.0) {
+        if (known == NO_NORMAL) {
+            int unused[6];
+            readNeighbours(x, y, z, density, unused);
+            entry(index).normal = NEIGHBOURS_READ;
+        }
+        return {};
+    }
     const Vector3 normal = voxelNormal(x, y, z, density);
     tables->normals.push_back(normal);
     entry(index).normal = static_cast<std::uint32_t>(tables->normals.size());
@@ -74,5 +85,6 @@ Vector3 CachedVoxelField::voxelNormalAt(int x, int y, int z)
 
 Vector3 CachedVoxelField::surfaceNormal(const Vector3& p)
 {
-    return blendNormals(p, [this](int x, int y, int z) { return voxelNormalAt(x, y, z); });
+    return blendNormals(
+        p, [this](int x, int y, int z, double weight) { return voxelNormalAt(x, y, z, weight); });
 }

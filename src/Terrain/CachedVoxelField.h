@@ -34,13 +34,15 @@ private:
     struct Voxel
     {
         std::uint32_t stamp;
-        // 1 + the voxel's index in `normals`, 0 until its normal is known.
+        // NO_NORMAL, NEIGHBOURS_READ, or 1 + the voxel's index in `normals`.
         std::uint32_t normal;
         std::int16_t density;
         std::uint8_t material;
         // The density and material were read (a voxel's normal needs only its neighbours).
         bool known;
     };
+    static constexpr std::uint32_t NO_NORMAL = 0;
+    static constexpr std::uint32_t NEIGHBOURS_READ = 0xFFFFFFFF;
     struct Tables
     {
         Generation generation;
@@ -74,7 +76,8 @@ private:
         voxel.material = static_cast<std::uint8_t>(read.material);
         voxel.known = true;
     }
-    Vector3 voxelNormalAt(int x, int y, int z);
+    // A voxel normal, or for weight 0 only the reads it would make.
+    Vector3 voxelNormalAt(int x, int y, int z, double weight);
 
     VoxelField& source;
     VoxelBox region;

@@ -293,15 +293,18 @@ bool Polygonizer::walk(const VoxelBox& box, int step, const TriangleFilter& acce
                     }
                     const EdgeVertex* v[3] = { &s.edgeVertices[placed[0]], &s.edgeVertices[placed[1]],
                         &s.edgeVertices[placed[2]] };
-                    MeshVertex vertex[3];
-                    for (int m = 0; m < 3; ++m) {
-                        vertex[m].position = v[m]->position;
-                        for (int l = 0; l < 3; ++l)
-                            vertex[m].materials[l] = static_cast<std::uint8_t>(v[l]->layer);
-                    }
-                    vertex[0].weights[0] = 1.0f;
-                    vertex[1].weights[v[1]->layer != v[0]->layer ? 1 : 0] = 1.0f;
-                    vertex[2].weights[v[2]->layer != v[0]->layer ? 2 : 0] = 1.0f;
+                    const std::uint8_t m0 = static_cast<std::uint8_t>(v[0]->layer);
+                    const std::uint8_t m1 = static_cast<std::uint8_t>(v[1]->layer);
+                    const std::uint8_t m2 = static_cast<std::uint8_t>(v[2]->layer);
+                    const bool second = v[1]->layer != v[0]->layer;
+                    const bool third = v[2]->layer != v[0]->layer;
+                    const MeshVertex vertex[3] = {
+                        { v[0]->position, Vector3(), { 1.0f, 0.0f, 0.0f }, { m0, m1, m2 }, 0 },
+                        { v[1]->position, Vector3(), { second ? 0.0f : 1.0f, second ? 1.0f : 0.0f, 0.0f },
+                            { m0, m1, m2 }, 0 },
+                        { v[2]->position, Vector3(), { third ? 0.0f : 1.0f, 0.0f, third ? 1.0f : 0.0f },
+                            { m0, m1, m2 }, 0 },
+                    };
                     if (accept(vertex[2], vertex[1], vertex[0]))
                         emit(vertex, placed);
                 }

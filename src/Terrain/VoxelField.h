@@ -32,16 +32,32 @@ public:
     virtual Vector3 surfaceNormal(const Vector3& p);
 
 protected:
+    // The densities a voxel normal takes, read in this order: reads can
+    // generate voxels, so their order is kept.
+    template <typename Density>
+    static void readNeighbours(int x, int y, int z, Density density, int (&d)[6])
+    {
+        d[0] = density(x - 1, y, z);
+        d[1] = density(x + 1, y, z);
+        d[2] = density(x, y - 1, z);
+        d[3] = density(x, y + 1, z);
+        d[4] = density(x, y, z - 1);
+        d[5] = density(x, y, z + 1);
+    }
+
     // The normalised central difference at a voxel, from density(x, y, z).
     template <typename Density>
     static Vector3 voxelNormal(int x, int y, int z, Density density)
     {
-        return normalisedIfLong({ static_cast<double>(density(x - 1, y, z) - density(x + 1, y, z)),
-            static_cast<double>(density(x, y - 1, z) - density(x, y + 1, z)),
-            static_cast<double>(density(x, y, z - 1) - density(x, y, z + 1)) });
+        int d[6];
+        readNeighbours(x, y, z, density, d);
+        return normalisedIfLong({ static_cast<double>(d[0] - d[1]), static_cast<double>(d[2] - d[3]),
+            static_cast<double>(d[4] - d[5]) });
     }
 
-    // The blend at p of the voxel normals around it, from normalAt(x, y, z).
+    // The blend at p of the voxel normals around it, from normalAt(x, y, z,
+    // weight). A voxel of weight 0 adds nothing to the sum (never -0 after
+    // its +0 start), so normalAt may give any finite vector for it.
     template <typename NormalAt>
     static Vector3 blendNormals(const Vector3& p, NormalAt normalAt)
     {
@@ -56,7 +72,7 @@ protected:
             for (int dy = 0; dy <= 1; ++dy)
                 for (int dz = 0; dz <= 1; ++dz) {
                     const double weight = (dx ? fx : 1.0 - fx) * (dy ? fy : 1.0 - fy) * (dz ? fz : 1.0 - fz);
-                    const Vector3 n = normalAt(x0 + dx, y0 + dy, z0 + dz);
+                    const Vector3 n = normalAt(x0 + dx, y0 + dy, z0 + dz, weight);
                     nx += n.x * weight;
                     ny += n.y * weight;
                     nz += n.z * weight;
