@@ -133,7 +133,8 @@ Snapshot worldCell(int size, int step)
 Snapshot sphere()
 {
     return Snapshot({ 0, 63, 0, 63, 0, 63 }, 1, [](int x, int y, int z) {
-        const double r = std::sqrt((x - 31.5) * (x - 31.5) + (y - 31.5) * (y - 31.5) + (z - 31.5) * (z - 31.5));
+        const double r
+            = std::sqrt((x - 31.5) * (x - 31.5) + (y - 31.5) * (y - 31.5) + (z - 31.5) * (z - 31.5));
         return VoxelSample { static_cast<int>(std::clamp((30.0 - r) * 40.0, -127.0, 127.0)), 1 };
     });
 }
@@ -191,8 +192,8 @@ void polyvoxMesh(benchmark::State& state, const std::string& name)
             for (int k = 0; k < nz; ++k)
                 volume.setVoxel(i, j, k,
                     static_cast<std::int8_t>(snapshot
-                                                 .sample(box.x0 + i * snapshot.step, box.y0 + j * snapshot.step,
-                                                     box.z0 + k * snapshot.step)
+                                                 .sample(box.x0 + i * snapshot.step,
+                                                     box.y0 + j * snapshot.step, box.z0 + k * snapshot.step)
                                                  .density));
     std::size_t vertices = 0;
     std::size_t indices = 0;
@@ -215,8 +216,14 @@ public:
         : snapshot(snapshot)
     {
     }
-    std::unique_ptr<VoxelField> terrainField(const VoxelBox&) override { return std::make_unique<View>(snapshot); }
-    std::unique_ptr<VoxelField> waterField(const VoxelBox&) override { return std::make_unique<View>(snapshot); }
+    std::unique_ptr<VoxelField> terrainField(const VoxelBox&) override
+    {
+        return std::make_unique<View>(snapshot);
+    }
+    std::unique_ptr<VoxelField> waterField(const VoxelBox&) override
+    {
+        return std::make_unique<View>(snapshot);
+    }
     bool popChangedVoxel(VoxelPosition&) override { return false; }
     bool popChangedWater(VoxelPosition&) override { return false; }
     void saveTick(double) override { }

@@ -53,8 +53,8 @@ void CachedVoxelField::sampleRow(int x, int y, int z, int step, int count, Voxel
 
 Vector3 CachedVoxelField::voxelNormalAt(int x, int y, int z, double weight)
 {
-    const bool inside = x > region.x0 && x < region.x1 && y > region.y0 && y < region.y1 && z > region.z0
-        && z < region.z1;
+    const bool inside
+        = x > region.x0 && x < region.x1 && y > region.y0 && y < region.y1 && z > region.z0 && z < region.z1;
     if (!inside)
         return voxelNormal(x, y, z, [this](int vx, int vy, int vz) { return at(vx, vy, vz).density; });
     // The voxel and its six neighbours are in the region: indices by offset.

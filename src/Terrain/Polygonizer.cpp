@@ -36,7 +36,7 @@ std::uint64_t voxelPlace(const VoxelBox& box, int x, int y, int z)
     const auto sizeZ = static_cast<std::uint64_t>(box.z1 - box.z0 + 1);
     return ((static_cast<std::uint64_t>(x - box.x0) * sizeY + static_cast<std::uint64_t>(y - box.y0)) * sizeZ
                + static_cast<std::uint64_t>(z - box.z0))
-            << 1
+        << 1
         | 1u;
 }
 
@@ -161,6 +161,8 @@ bool Polygonizer::polygonize(
 bool Polygonizer::polygonize(const VoxelBox& box, int step, const TriangleFilter& accept, Mesh& mesh)
 {
     Scratch& s = *scratch;
+    // nextOnEdge and edgeKeys start at the mesh's first new vertex.
+    const std::size_t base = mesh.vertices.size();
     s.nextOnEdge.clear();
     s.edgeKeys.clear();
     auto add = [&](const MeshVertex& v) {
@@ -190,14 +192,14 @@ bool Polygonizer::polygonize(const VoxelBox& box, int step, const TriangleFilter
                 continue;
             }
             std::int32_t found = at.firstVertex;
-            while (found >= 0 && s.edgeKeys[static_cast<std::size_t>(found)] != key)
-                found = s.nextOnEdge[static_cast<std::size_t>(found)];
+            while (found >= 0 && s.edgeKeys[static_cast<std::size_t>(found) - base] != key)
+                found = s.nextOnEdge[static_cast<std::size_t>(found) - base];
             if (found >= 0) {
                 index[n] = static_cast<std::uint32_t>(found);
             } else {
                 index[n] = add(v);
-                s.edgeKeys[index[n]] = key;
-                s.nextOnEdge[index[n]] = at.firstVertex;
+                s.edgeKeys[index[n] - base] = key;
+                s.nextOnEdge[index[n] - base] = at.firstVertex;
                 at.firstVertex = static_cast<std::int32_t>(index[n]);
             }
         }
@@ -264,8 +266,8 @@ bool Polygonizer::walk(const VoxelBox& box, int step, const TriangleFilter& acce
             const std::size_t c3 = c1 + nz;
             unsigned lower = outside[c0] | outside[c1] << 1 | outside[c2] << 2 | outside[c3] << 3;
             for (int k = 0; k + 1 < nz; ++k) {
-                const unsigned upper
-                    = outside[c0 + k + 1] | outside[c1 + k + 1] << 1 | outside[c2 + k + 1] << 2 | outside[c3 + k + 1] << 3;
+                const unsigned upper = outside[c0 + k + 1] | outside[c1 + k + 1] << 1
+                    | outside[c2 + k + 1] << 2 | outside[c3 + k + 1] << 3;
                 const unsigned caseCode = lower | upper << 4;
                 lower = upper;
                 if (caseCode == 0 || caseCode == 255)
@@ -274,7 +276,8 @@ bool Polygonizer::walk(const VoxelBox& box, int step, const TriangleFilter& acce
                 for (int t = 0; t < cell.triangleCount(); ++t) {
                     std::uint32_t placed[3];
                     for (int corner = 0; corner < 3; ++corner) {
-                        const unsigned code = regularVertexData[caseCode][cell.vertexIndex[3 * t + corner]] & 0xFF;
+                        const unsigned code
+                            = regularVertexData[caseCode][cell.vertexIndex[3 * t + corner]] & 0xFF;
                         // The tables name every edge from its lower corner A to B.
                         const unsigned a = code >> 4;
                         const unsigned axis = (a ^ (code & 0x0F)) >> 1;
@@ -284,9 +287,11 @@ bool Polygonizer::walk(const VoxelBox& box, int step, const TriangleFilter& acce
                         Scratch::EdgeSlot& slot = s.edges[(ia & 1) * sliceEdges + 3 * inSlice + axis];
                         if (slot.stamp != s.generation.current || slot.slice != ia) {
                             const EdgeVertex v = edgeVertex(cornerAt(sampleA, ia, ja, ka),
-                                cornerAt(sampleA + stride[axis], ia + (axis == 0), ja + (axis == 1), ka + (axis == 2)),
+                                cornerAt(sampleA + stride[axis], ia + (axis == 0), ja + (axis == 1),
+                                    ka + (axis == 2)),
                                 step, 3 * sampleA + axis, box);
-                            slot = { s.generation.current, ia, static_cast<std::uint32_t>(s.edgeVertices.size()) };
+                            slot = { s.generation.current, ia,
+                                static_cast<std::uint32_t>(s.edgeVertices.size()) };
                             s.edgeVertices.push_back(v);
                         }
                         placed[corner] = slot.vertex;
@@ -341,7 +346,8 @@ void Polygonizer::refine(Corner& low, Corner& high)
     }
 }
 
-Polygonizer::EdgeVertex Polygonizer::edgeVertex(Corner a, Corner b, int step, std::uint64_t edge, const VoxelBox& box)
+Polygonizer::EdgeVertex Polygonizer::edgeVertex(
+    Corner a, Corner b, int step, std::uint64_t edge, const VoxelBox& box)
 {
     if (step > 1) {
         if (b.density < a.density)

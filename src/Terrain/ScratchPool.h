@@ -8,8 +8,7 @@
 // time: builds reuse memory that is already mapped instead of growing fresh
 // buffers (and page-faulting through them) every time. Whatever a lease
 // leaves in its T is there for the next lease on the same thread.
-template <typename T>
-class ScratchLease
+template <typename T> class ScratchLease
 {
 public:
     ScratchLease()
@@ -51,8 +50,7 @@ struct Generation
 
     // Starts a new use of tables whose stamps are given; clears them only
     // when the counter wraps.
-    template <typename... Stamped>
-    void next(Stamped&... tables)
+    template <typename... Stamped> void next(Stamped&... tables)
     {
         if (++current == 0) {
             (clear(tables), ...);
@@ -61,8 +59,7 @@ struct Generation
     }
 
 private:
-    template <typename Table>
-    static void clear(Table& table)
+    template <typename Table> static void clear(Table& table)
     {
         for (auto& entry : table)
             entry.stamp = 0;

@@ -44,7 +44,8 @@ public:
             for (long long y = cellOf(p.y - REACH); y <= cellOf(p.y + REACH); ++y)
                 for (long long z = cellOf(p.z - REACH); z <= cellOf(p.z + REACH); ++z) {
                     const Slot* slot = find(x, y, z);
-                    for (std::int32_t i = slot ? slot->first : -1; i >= 0; i = next[static_cast<std::size_t>(i)])
+                    for (std::int32_t i = slot ? slot->first : -1; i >= 0;
+                         i = next[static_cast<std::size_t>(i)])
                         if ((points[static_cast<std::size_t>(i)].position - p).length() < Vegetation::SPACING)
                             return true;
                 }

@@ -34,8 +34,7 @@ public:
 protected:
     // The densities a voxel normal takes, read in this order: reads can
     // generate voxels, so their order is kept.
-    template <typename Density>
-    static void readNeighbours(int x, int y, int z, Density density, int (&d)[6])
+    template <typename Density> static void readNeighbours(int x, int y, int z, Density density, int (&d)[6])
     {
         d[0] = density(x - 1, y, z);
         d[1] = density(x + 1, y, z);
@@ -46,8 +45,7 @@ protected:
     }
 
     // The normalised central difference at a voxel, from density(x, y, z).
-    template <typename Density>
-    static Vector3 voxelNormal(int x, int y, int z, Density density)
+    template <typename Density> static Vector3 voxelNormal(int x, int y, int z, Density density)
     {
         int d[6];
         readNeighbours(x, y, z, density, d);
@@ -58,8 +56,7 @@ protected:
     // The blend at p of the voxel normals around it, from normalAt(x, y, z,
     // weight). A voxel of weight 0 adds nothing to the sum (never -0 after
     // its +0 start), so normalAt may give any finite vector for it.
-    template <typename NormalAt>
-    static Vector3 blendNormals(const Vector3& p, NormalAt normalAt)
+    template <typename NormalAt> static Vector3 blendNormals(const Vector3& p, NormalAt normalAt)
     {
         const int x0 = cellCorner(p.x);
         const int y0 = cellCorner(p.y);

@@ -17,8 +17,7 @@
 namespace {
 
 // Blocks that keep a copy of the mesh their build hands to buildArrays.
-template <typename Block>
-struct Capturing : Block
+template <typename Block> struct Capturing : Block
 {
     Capturing(const VoxelBox& box, VoxelWorld& world, int step)
         : Block(box, &world, step)
@@ -47,17 +46,19 @@ Mesh referenceMesh(VoxelField& source, const VoxelBox& box, int step, const Plan
     CachedVoxelField field(source, box.grown(2));
     std::vector<MeshVertex> triangles;
     Polygonizer(field, layerOf)
-        .polygonize(box, step,
+        .polygonize(
+            box, step,
             [water](const MeshVertex& a, const MeshVertex& b, const MeshVertex& c) {
                 return !water
-                    || WaterBlock::facesUp(
-                        water->upAt(b.position), (b.position - a.position).cross(c.position - b.position).normalise());
+                    || WaterBlock::facesUp(water->upAt(b.position),
+                        (b.position - a.position).cross(c.position - b.position).normalise());
             },
             triangles);
     Mesh mesh = referenceWeld(triangles);
     mesh.keepVertices(VisualBlock::MAX_VERTICES);
     for (MeshVertex& vertex : mesh.vertices)
-        vertex.normal = water ? water->upAt(vertex.position) : field.VoxelField::surfaceNormal(vertex.position);
+        vertex.normal
+            = water ? water->upAt(vertex.position) : field.VoxelField::surfaceNormal(vertex.position);
     return mesh;
 }
 
@@ -102,7 +103,8 @@ std::size_t expectPlainBuild(
     EXPECT_EQ(terrain.vegetationPointCount(), static_cast<int>(reference.size()));
     EXPECT_EQ(grass.size(), reference.size());
     for (std::size_t i = 0; i < std::min(grass.size(), reference.size()); ++i)
-        EXPECT_TRUE(std::memcmp(&grass[i], &reference[i], sizeof(VegetationPoint)) == 0) << "grass point " << i;
+        EXPECT_TRUE(std::memcmp(&grass[i], &reference[i], sizeof(VegetationPoint)) == 0)
+            << "grass point " << i;
     return reference.size();
 }
 
@@ -153,7 +155,8 @@ TEST(VisualBlockMeshTest, RealCellsOfBothRingsBuildExactlyThePlainMesh)
         const TerrainRing::Coordinates centre = ring.cellAt({ viewer[0], viewer[1], viewer[2] });
         for (const TerrainRing::Coordinates offset :
             { TerrainRing::Coordinates { 0, 0, 0 }, { -1, 0, 0 }, { 0, 1, -1 } }) {
-            const VoxelBox box = ring.boxOf({ centre[0] + offset[0], centre[1] + offset[1], centre[2] + offset[2] });
+            const VoxelBox box
+                = ring.boxOf({ centre[0] + offset[0], centre[1] + offset[1], centre[2] + offset[2] });
             grass += expectPlainBuild(world, box, step, manager.planet());
         }
     }
