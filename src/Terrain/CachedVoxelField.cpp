@@ -73,13 +73,13 @@ Vector3 CachedVoxelField::voxelNormalAt(int x, int y, int z, double weight)
         if (known == NO_NORMAL) {
             int unused[6];
             readNeighbours(x, y, z, density, unused);
-            entry(index).normal = NEIGHBOURS_READ;
+            tables->voxels[index].normal = NEIGHBOURS_READ;
         }
         return {};
     }
     const Vector3 normal = voxelNormal(x, y, z, density);
     tables->normals.push_back(normal);
-    entry(index).normal = static_cast<std::uint32_t>(tables->normals.size());
+    tables->voxels[index].normal = static_cast<std::uint32_t>(tables->normals.size());
     return normal;
 }
 

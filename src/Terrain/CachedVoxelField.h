@@ -57,9 +57,14 @@ private:
     // The voxel at (x, y, z), whose index in the region is `index`.
     VoxelSample atIndex(std::size_t index, int x, int y, int z)
     {
-        Voxel& voxel = entry(index);
-        if (!voxel.known)
+        Voxel& voxel = tables->voxels[index];
+        if (voxel.stamp != tables->generation.current) {
+            voxel.stamp = tables->generation.current;
+            voxel.normal = NO_NORMAL;
             remember(voxel, source.sample(x, y, z));
+        } else if (!voxel.known) {
+            remember(voxel, source.sample(x, y, z));
+        }
         return { voxel.density, voxel.material };
     }
     // The entry of a voxel, emptied when it is left from an earlier use.
