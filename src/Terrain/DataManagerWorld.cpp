@@ -1,5 +1,6 @@
 #include "Terrain/DataManagerWorld.h"
 
+#include "World/BlockPlacement.h"
 #include "World/TerrainDataManager.h"
 #include "World/Voxel.h"
 #include "World/datablock.h"
@@ -29,21 +30,51 @@ public:
 
     VoxelSample sample(int x, int y, int z) override
     {
-        DataNode& node = nodeAt(
-            datablock::blockCoordinate(x), datablock::blockCoordinate(y), datablock::blockCoordinate(z));
+        // Reads come in runs within one block: the last block is kept at hand.
+        if (!last || x < lastX || x >= lastX + BlockPlacement::SIZE || y < lastY
+            || y >= lastY + BlockPlacement::SIZE || z < lastZ || z >= lastZ + BlockPlacement::SIZE) {
+            const int bx = datablock::blockCoordinate(x);
+            const int by = datablock::blockCoordinate(y);
+            const int bz = datablock::blockCoordinate(z);
+            last = &nodeAt(bx, by, bz);
+            lastX = bx * BlockPlacement::SIZE;
+            lastY = by * BlockPlacement::SIZE;
+            lastZ = bz * BlockPlacement::SIZE;
+        }
+        return read(*last, x, y, z);
+    }
+
+    // A row crosses few blocks: each is looked up once.
+    void sampleRow(int x, int y, int z, int step, int count, VoxelSample* out) override
+    {
+        const int bx = datablock::blockCoordinate(x);
+        const int by = datablock::blockCoordinate(y);
+        for (int n = 0; n < count;) {
+            const int bz = datablock::blockCoordinate(z + n * step);
+            DataNode& node = nodeAt(bx, by, bz);
+            const int nextBlock = (bz + 1) * BlockPlacement::SIZE;
+            for (; n < count && z + n * step < nextBlock; ++n)
+                out[n] = read(node, x, y, z + n * step);
+        }
+    }
+
+private:
+    VoxelSample read(DataNode& node, int x, int y, int z) const
+    {
         if (water)
             return { node.wdb->getWater(x, y, z), 0 };
         const Voxel* voxel = node.tdb->getVoxel(x, y, z);
         return { voxel->density(), voxel->material() };
     }
 
-private:
     DataNode& nodeAt(int bx, int by, int bz)
     {
         const int i = bx - bx0;
         const int j = by - by0;
         const int k = bz - bz0;
         if (i < 0 || i >= nbx || j < 0 || j >= nby || k < 0 || k >= nbz) {
+            // The pin replaced may hold the last block.
+            last = nullptr;
             outside = manager.getNode(bx, by, bz);
             return *outside;
         }
@@ -59,6 +90,9 @@ private:
     const int nbx, nby, nbz;
     std::vector<NodePin> pins;
     NodePin outside;
+    // The block of the last single read (held by `pins` or `outside`) and its lowest voxel.
+    DataNode* last = nullptr;
+    int lastX = 0, lastY = 0, lastZ = 0;
 };
 
 } // namespace

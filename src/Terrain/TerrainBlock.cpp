@@ -48,7 +48,7 @@ void TerrainBlock::finishMesh(Mesh& mesh, VoxelField& field)
 
 void TerrainBlock::buildArrays(Mesh& mesh)
 {
-    vertexArray = std::move(mesh.vertices);
+    vertexArray.assign(mesh.vertices.begin(), mesh.vertices.end());
     indexArray.clear();
     indexArray.reserve(mesh.triangles.size() * 3);
     for (const MeshTriangle& triangle : mesh.triangles)

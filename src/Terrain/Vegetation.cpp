@@ -1,73 +1,129 @@
 #include "Terrain/Vegetation.h"
 
+#include "Terrain/ScratchPool.h"
 #include "World/Planet.h"
 
 #include <cmath>
 #include <cstdint>
-#include <unordered_map>
+#include <vector>
 
 namespace {
 
-// Points are looked up in a grid of cells at least SPACING wide, so the
-// points nearer than SPACING to a candidate all lie in the 27 cells around it.
-constexpr double CELL = 0.5;
+// Points are looked up in a grid of cells twice as wide as the reach of the
+// test (a little over SPACING), so the points that can lie nearer than
+// SPACING to a candidate fall into at most 2 x 2 x 2 cells.
+constexpr double REACH = Vegetation::SPACING + 0.01;
+constexpr double CELL = 2.0 * REACH;
 
-struct Cell
+long long cellOf(double v)
 {
-    long long x, y, z;
-    bool operator==(const Cell& other) const { return x == other.x && y == other.y && z == other.z; }
-};
-
-struct CellHash
-{
-    std::size_t operator()(const Cell& c) const
-    {
-        const auto h = static_cast<unsigned long long>(c.x) * 0x9E3779B97F4A7C15ull
-            ^ static_cast<unsigned long long>(c.y) * 0xC2B2AE3D27D4EB4Full
-            ^ static_cast<unsigned long long>(c.z) * 0x165667B19E3779F9ull;
-        return static_cast<std::size_t>(h ^ (h >> 29));
-    }
-};
-
-Cell cellOf(const Vector3& p)
-{
-    return { static_cast<long long>(std::floor(p.x / CELL)), static_cast<long long>(std::floor(p.y / CELL)),
-        static_cast<long long>(std::floor(p.z / CELL)) };
+    return static_cast<long long>(std::floor(v / CELL));
 }
 
-class SpacedPoints
+// The points of one build by grid cell: an open-addressing table of cells,
+// each the head of a chain of point indices; reused from build to build on
+// a thread.
+class SpacingGrid
 {
 public:
-    explicit SpacedPoints(std::vector<VegetationPoint>& points)
-        : points(points)
+    void start(std::size_t expectedPoints)
     {
+        generation.next(slots);
+        used = 0;
+        next.clear();
+        std::size_t size = slots.empty() ? 256 : slots.size();
+        while (size < 4 * expectedPoints)
+            size *= 2;
+        if (size != slots.size())
+            slots.assign(size, Slot { 0, 0, 0, 0, -1 });
     }
 
-    bool hasPointNear(const Vector3& p) const
+    bool hasPointNear(const std::vector<VegetationPoint>& points, const Vector3& p) const
     {
-        const Cell centre = cellOf(p);
-        for (long long dx = -1; dx <= 1; ++dx)
-            for (long long dy = -1; dy <= 1; ++dy)
-                for (long long dz = -1; dz <= 1; ++dz) {
-                    const auto found = grid.find({ centre.x + dx, centre.y + dy, centre.z + dz });
-                    if (found == grid.end())
-                        continue;
-                    for (std::size_t i : found->second)
-                        if ((points[i].position - p).length() < Vegetation::SPACING)
+        for (long long x = cellOf(p.x - REACH); x <= cellOf(p.x + REACH); ++x)
+            for (long long y = cellOf(p.y - REACH); y <= cellOf(p.y + REACH); ++y)
+                for (long long z = cellOf(p.z - REACH); z <= cellOf(p.z + REACH); ++z) {
+                    const Slot* slot = find(x, y, z);
+                    for (std::int32_t i = slot ? slot->first : -1; i >= 0;
+                         i = next[static_cast<std::size_t>(i)])
+                        if ((points[static_cast<std::size_t>(i)].position - p).length() < Vegetation::SPACING)
                             return true;
                 }
         return false;
     }
 
-    void add(const Vector3& p, const Vector3& normal)
+    void add(const Vector3& p, std::int32_t index)
     {
-        grid[cellOf(p)].push_back(points.size());
-        points.push_back({ p, normal });
+        if (2 * (used + 1) > slots.size())
+            grow();
+        Slot& slot = insert(cellOf(p.x), cellOf(p.y), cellOf(p.z));
+        next.push_back(slot.first);
+        slot.first = index;
     }
 
 private:
-    std::vector<VegetationPoint>& points;
-    std::unordered_map<Cell, std::vector<std::size_t>, CellHash> grid;
+    struct Slot
+    {
+        std::uint32_t stamp;
+        long long x, y, z;
+        // The cell's latest point; the chain goes on through `next`.
+        std::int32_t first;
+    };
+
+    static std::size_t hashOf(long long x, long long y, long long z)
+    {
+        const auto h = static_cast<unsigned long long>(x) * 0x9E3779B97F4A7C15ull
+            ^ static_cast<unsigned long long>(y) * 0xC2B2AE3D27D4EB4Full
+            ^ static_cast<unsigned long long>(z) * 0x165667B19E3779F9ull;
+        return static_cast<std::size_t>(h ^ (h >> 29));
+    }
+
+    const Slot* find(long long x, long long y, long long z) const
+    {
+        const std::size_t mask = slots.size() - 1;
+        for (std::size_t i = hashOf(x, y, z) & mask;; i = (i + 1) & mask) {
+            const Slot& slot = slots[i];
+            if (slot.stamp != generation.current)
+                return nullptr;
+            if (slot.x == x && slot.y == y && slot.z == z)
+                return &slot;
+        }
+    }
+
+    Slot& insert(long long x, long long y, long long z)
+    {
+        const std::size_t mask = slots.size() - 1;
+        for (std::size_t i = hashOf(x, y, z) & mask;; i = (i + 1) & mask) {
+            Slot& slot = slots[i];
+            if (slot.stamp != generation.current) {
+                ++used;
+                slot = { generation.current, x, y, z, -1 };
+                return slot;
+            }
+            if (slot.x == x && slot.y == y && slot.z == z)
+                return slot;
+        }
+    }
+
+    void grow()
+    {
+        std::vector<Slot> old(slots.size() * 2, Slot { 0, 0, 0, 0, -1 });
+        old.swap(slots);
+        const std::size_t mask = slots.size() - 1;
+        for (const Slot& slot : old) {
+            if (slot.stamp != generation.current)
+                continue;
+            std::size_t i = hashOf(slot.x, slot.y, slot.z) & mask;
+            while (slots[i].stamp == generation.current)
+                i = (i + 1) & mask;
+            slots[i] = slot;
+        }
+    }
+
+    Generation generation;
+    std::vector<Slot> slots;
+    std::size_t used = 0;
+    std::vector<std::int32_t> next;
 };
 
 } // namespace
@@ -75,7 +131,8 @@ private:
 std::vector<VegetationPoint> Vegetation::points(const Mesh& mesh, int grassLayer)
 {
     std::vector<VegetationPoint> found;
-    SpacedPoints spaced(found);
+    const ScratchLease<SpacingGrid> grid;
+    grid->start(mesh.triangles.size());
     for (const MeshTriangle& triangle : mesh.triangles) {
         const MeshVertex& v0 = mesh.vertices[triangle.index[0]];
         if (v0.materials[0] != grassLayer || v0.materials[1] != grassLayer || v0.materials[2] != grassLayer)
@@ -88,8 +145,10 @@ std::vector<VegetationPoint> Vegetation::points(const Mesh& mesh, int grassLayer
         const Vector3 direction = length < 1e-5 ? Vector3() : (s1 - s0) / length;
         for (double t = 0.5; t < length; t += 1.0) {
             const Vector3 candidate = s0 + direction * t;
-            if (!spaced.hasPointNear(candidate))
-                spaced.add(candidate, normal);
+            if (!grid->hasPointNear(found, candidate)) {
+                grid->add(candidate, static_cast<std::int32_t>(found.size()));
+                found.push_back({ candidate, normal });
+            }
         }
     }
     return found;

@@ -3,7 +3,6 @@
 #include "Graphics/BufferPool.h"
 #include "Graphics/TerrainTextureRegistry.h"
 #include "Terrain/CachedVoxelField.h"
-#include "Terrain/MeshWelder.h"
 #include "Terrain/Polygonizer.h"
 #include "Terrain/VoxelWorld.h"
 
@@ -80,7 +79,11 @@ bool VisualBlock::tryRebuildForEdit()
 void VisualBlock::buildLocked()
 {
     BuildingFlag flag(building);
-    Mesh mesh;
+    // Reused from build to build on this thread; starts empty.
+    const ScratchLease<Mesh> scratchMesh;
+    Mesh& mesh = *scratchMesh;
+    mesh.vertices.clear();
+    mesh.triangles.clear();
     bool surface = false;
     if (world) {
         const VoxelBox region = range.grown(FIELD_MARGIN);
@@ -88,14 +91,12 @@ void VisualBlock::buildLocked()
         CachedVoxelField field(*source, region);
         Polygonizer polygonizer(
             field, [](int material) { return TerrainTextureRegistry::getInstance().layerFor(material); });
-        std::vector<MeshVertex> triangles;
         surface = polygonizer.polygonize(
             range, sampleStep,
             [this](const MeshVertex& a, const MeshVertex& b, const MeshVertex& c) {
                 return acceptTriangle(a, b, c);
             },
-            triangles);
-        mesh = MeshWelder::weld(triangles);
+            mesh);
         if (const std::size_t dropped = mesh.keepVertices(MAX_VERTICES)) {
             std::cout << "Mesh of the block at (" << range.x0 << ", " << range.y0 << ", " << range.z0
                       << ") needs more than " << MAX_VERTICES << " vertices; " << dropped

@@ -80,7 +80,8 @@ protected:
     // After the polygonizer and welding, with `buildMutex` held: normals and
     // whatever else the block derives from its mesh.
     virtual void finishMesh(Mesh& mesh, VoxelField& field) = 0;
-    // With `lock` held: keeps the mesh in the form upload() sends.
+    // With `lock` held: keeps the mesh in the form upload() sends. The mesh
+    // is the thread's scratch memory, to be copied from, not kept.
     virtual void buildArrays(Mesh& mesh) = 0;
     // Main thread, with `lock` held.
     virtual void upload() = 0;

@@ -20,7 +20,7 @@ protected:
 };
 
 // Real cells of both rings around the viewer of a new world: the fields read what the voxel
-// handles read; welding through the hash grid and the grass spacing grid give
+// handles read; welding while walking and the grass spacing grid give
 // exactly what the plain scans give, the normals are the data manager's, and
 // the blocks build the same mesh.
 TEST_F(DataManagerWorldTest, RealCellsMeshExactlyAsThePlainScansDo)
@@ -50,7 +50,8 @@ TEST_F(DataManagerWorldTest, RealCellsMeshExactlyAsThePlainScansDo)
             CachedVoxelField field(*source, box.grown(2));
             std::vector<MeshVertex> found;
             Polygonizer(field, layers).polygonize(box, step, acceptAll, found);
-            const Mesh mesh = MeshWelder::weld(found);
+            Mesh mesh;
+            Polygonizer(field, layers).polygonize(box, step, acceptAll, mesh);
             EXPECT_TRUE(sameMesh(mesh, referenceWeld(found)));
             EXPECT_EQ(TerrainBlock(box, world.get(), step).builtVertexCount(), int(mesh.vertices.size()));
 

@@ -136,7 +136,7 @@ TEST(PolygonizerTest, RandomFieldsGiveWatertightMeshesInsideTheBox)
     for (unsigned seed = 1; seed <= 12; ++seed)
         for (int step : { 1, 2 }) {
             SCOPED_TRACE(testing::Message() << "seed " << seed << " step " << step);
-            const Mesh mesh = MeshWelder::weld(trianglesOf(randomField(seed), box, step));
+            const Mesh mesh = meshOf(randomField(seed), box, step);
             ASSERT_FALSE(mesh.triangles.empty());
             for (const MeshVertex& v : mesh.vertices)
                 EXPECT_TRUE(inside(v.position.x, v.position.y, v.position.z));
@@ -161,24 +161,19 @@ TEST(PolygonizerTest, RandomFieldsGiveWatertightMeshesInsideTheBox)
         }
 }
 
-TEST(MeshWelderTest, SharesTheEarliestVertexOfTheSamePositionMaterialsAndWeights)
+TEST(MeshWelderTest, VerticesWeldWithinAMillionthWithTheSameMaterialsAndWeights)
 {
-    MeshWelder welder;
     const MeshVertex base = vertexAt({ 1.5 + 4e-7, 1.0, -3.0 });
     MeshVertex otherMaterials = base, otherWeights = base, otherNormal = base;
     otherMaterials.materials[2] = 4;
     otherWeights.weights[0] = 0.0f;
     otherWeights.weights[1] = 1.0f;
     otherNormal.normal = { 0, 1, 0 };
-    // Across the hash grid's line at 1.5: within 1e-6 welds, and of two
-    // matches the earlier wins even when the later one is nearer.
-    const std::pair<MeshVertex, std::uint32_t> sequence[] = { { base, 0 },
-        { vertexAt({ 1.5 - 4e-7, 1.0, -3.0 }), 0 }, { vertexAt({ 1.5 - 9e-7, 1.0, -3.0 }), 1 },
-        { vertexAt({ 1.5 - 5e-7, 1.0, -3.0 }), 0 }, { vertexAt({ 1.5, 1.0, -3.0 - 2e-6 }), 2 },
-        { otherMaterials, 3 }, { otherWeights, 4 }, { otherNormal, 0 } };
-    for (const auto& [vertex, index] : sequence)
-        EXPECT_EQ(welder.addVertex(vertex), index);
-    EXPECT_EQ(welder.take().vertices.size(), 5u);
+    const std::pair<MeshVertex, bool> cases[] = { { vertexAt({ 1.5 - 4e-7, 1.0, -3.0 }), true },
+        { vertexAt({ 1.5 - 9e-7, 1.0, -3.0 }), false }, { vertexAt({ 1.5, 1.0, -3.0 - 2e-6 }), false },
+        { otherMaterials, false }, { otherWeights, false }, { otherNormal, true } };
+    for (const auto& [vertex, welds] : cases)
+        EXPECT_EQ(welds, base.weldsWith(vertex)) << vertex.position.x << " " << vertex.position.z;
 }
 
 TEST(MeshWelderTest, GivesExactlyTheMeshOfThePlainScan)
@@ -188,7 +183,8 @@ TEST(MeshWelderTest, GivesExactlyTheMeshOfThePlainScan)
             const auto triangles
                 = trianglesOf(randomField(seed), { -5, 8 * step - 5, 0, 8 * step, 5, 8 * step + 5 }, step);
             ASSERT_FALSE(triangles.empty());
-            EXPECT_TRUE(sameMesh(MeshWelder::weld(triangles), referenceWeld(triangles)))
+            EXPECT_TRUE(sameMesh(meshOf(randomField(seed), { -5, 8 * step - 5, 0, 8 * step, 5, 8 * step + 5 }, step),
+                referenceWeld(triangles)))
                 << "seed " << seed << " step " << step;
         }
 }
@@ -238,7 +234,7 @@ TEST(VegetationTest, TheSpacingGridFindsWhatThePlainScanFinds)
         const auto grass = [seed](int x, int y, int z) {
             return VoxelSample { randomField(seed)(x, y, z).density, GRASS };
         };
-        const Mesh mesh = MeshWelder::weld(trianglesOf(grass, { -7, 5, 0, 12, 3, 15 }, 1));
+        const Mesh mesh = meshOf(grass, { -7, 5, 0, 12, 3, 15 }, 1);
         EXPECT_TRUE(samePoints(Vegetation::points(mesh, GRASS), referencePoints(mesh, GRASS))) << seed;
     }
 }

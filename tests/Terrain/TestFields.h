@@ -3,7 +3,7 @@
 // Voxel fields and worlds made of functions, and the plain reference scans
 // the fast welding and grass spacing must match exactly.
 
-#include "Terrain/MeshWelder.h"
+#include "Terrain/Mesh.h"
 #include "Terrain/Polygonizer.h"
 #include "Terrain/Terrain.h"
 #include "Terrain/Vegetation.h"
@@ -113,6 +113,15 @@ inline std::vector<MeshVertex> trianglesOf(FunctionField::Function function, con
     std::vector<MeshVertex> triangles;
     Polygonizer(field, [](int material) { return material; }).polygonize(box, step, filter, triangles);
     return triangles;
+}
+
+// The box's mesh as the polygonizer welds it while walking.
+inline Mesh meshOf(FunctionField::Function function, const VoxelBox& box, int step)
+{
+    FunctionField field(std::move(function));
+    Mesh mesh;
+    Polygonizer(field, [](int material) { return material; }).polygonize(box, step, acceptAll, mesh);
+    return mesh;
 }
 
 // The plain welding scan: every vertex looks at all earlier ones from the first.
