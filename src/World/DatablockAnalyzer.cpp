@@ -133,8 +133,24 @@ double DatablockAnalyzer::climateValue(double x, double y, double z) const
 
 double DatablockAnalyzer::overlayValue(double x, double y, double z) const
 {
-    const Vector3 s = planet.upAt(x, y, z) * planet.radius;
+    const Vector3 s = overlayPoint(x, y, z);
     return (overlayNoise.GetValue(s.x, s.y, s.z) + 1.0) * 0.5;
+}
+
+Vector3 DatablockAnalyzer::overlayPoint(double x, double y, double z) const
+{
+    return planet.upAt(x, y, z) * planet.radius;
+}
+
+const noise::module::Module& DatablockAnalyzer::termNoise(std::size_t term) const
+{
+    const noise::module::Module* modules[] = { &ridged, &hills, &bumps, &roughness };
+    return *modules[term];
+}
+
+bool DatablockAnalyzer::termCounts(double weight)
+{
+    return weight > MIN_WEIGHT;
 }
 
 const ClimateZone& DatablockAnalyzer::zoneFor(
@@ -199,7 +215,7 @@ double DatablockAnalyzer::densityAt(double x, double y, double z, const ClimateP
     const double h = planet.heightAt(x, y, z);
     if (h < DEEP_ROCK_HEIGHT)
         return 1.0;
-    auto term = [](double weight, auto noiseAt) { return weight > MIN_WEIGHT ? weight * noiseAt() : 0.0; };
+    auto term = [](double weight, auto noiseAt) { return termCounts(weight) ? weight * noiseAt() : 0.0; };
     const double v = term(params[1], [&] { return hills.GetValue(x, y, z); }) - (h - params[4])
         + term(params[0], [&] { return std::abs(ridged.GetValue(x, y, z)); })
         + term(params[2], [&] { return bumps.GetValue(x, y, z); })

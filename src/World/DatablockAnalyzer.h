@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Graphics/Vector3.h"
 #include "World/ClimateZone.h"
 
 #include <atomic>
@@ -61,6 +62,15 @@ public:
     const ClimateZone& zoneForValues(ClimateParams* params, double climate, double overlay) const;
     // Signed distance to the surface saturated to -1..1, positive in ground.
     double densityAt(double x, double y, double z, const ClimateParams& params) const;
+
+    // What a voxel's generation evaluates, for measuring it against its noise:
+    // the module of density term i (in parameter order: ridged, hills, bumps,
+    // roughness), whether a weight is large enough for its term to be
+    // evaluated, and the overlay module with the surface point it is read at.
+    const noise::module::Module& termNoise(std::size_t term) const;
+    static bool termCounts(double weight);
+    const noise::module::Module& overlayModule() const { return overlayNoise; }
+    Vector3 overlayPoint(double x, double y, double z) const;
 
     // Gives the block's voxel at the local index a density (unless it has one)
     // and a material (unless it has one). climate is the block's value there.
