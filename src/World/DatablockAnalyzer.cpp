@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <string>
 
 std::atomic<DatablockAnalyzer*> DatablockAnalyzer::instance { nullptr };
@@ -19,6 +20,37 @@ constexpr double DEEP_ROCK_HEIGHT = -200.0;
 // A weight must exceed the single-precision 0.0001 for its noise to be evaluated.
 const double MIN_WEIGHT = static_cast<double>(0.0001f);
 const std::string VOXELS_GENERATED = "voxels generated";
+// The bound on one octave of libnoise's gradient noise: 2.12 times the dot
+// product of a unit gradient with an offset of at most sqrt(3) / 2 on average
+// over the corners' interpolation weights, under 1.84.
+constexpr double GRADIENT_NOISE_BOUND = 2.0;
+// Heights are compared with the bounds this far inside them, for rounding.
+constexpr double BOUND_MARGIN = 1.0;
+
+double perlinBound(const noise::module::Perlin& module)
+{
+    double bound = 0.0;
+    double amplitude = 1.0;
+    for (int octave = 0; octave < module.GetOctaveCount(); ++octave) {
+        bound += amplitude * GRADIENT_NOISE_BOUND;
+        amplitude *= module.GetPersistence();
+    }
+    return bound;
+}
+
+// Each ridged octave, (1 - |n|)^2 times a weight of at most 1, lies in 0..1
+// while |n| <= 2; the octaves add with weights 1 / frequency, and the sum v
+// becomes 1.25 v - 1.
+double ridgedBound(const noise::module::RidgedMulti& module)
+{
+    double sum = 0.0;
+    double frequency = 1.0;
+    for (int octave = 0; octave < module.GetOctaveCount(); ++octave) {
+        sum += 1.0 / frequency;
+        frequency *= module.GetLacunarity();
+    }
+    return std::max(1.0, 1.25 * sum - 1.0);
+}
 
 const Planet& requirePlanet()
 {
@@ -90,6 +122,22 @@ DatablockAnalyzer::DatablockAnalyzer(int seed1, int seed2)
     const double zoneCount = static_cast<double>(latitudeZones.size());
     setUp(climateNoise, zoneCount / planet.radius, 4, seeds.climate);
     setUp(overlayNoise, 1.0 / planet.radius, 2, seeds.overlay);
+
+    // Every parameter set is a weighted mean of the zones' own, all of whose
+    // weights are non-negative, so the noise terms and the ground offset reach
+    // no further than in some zone.
+    const double bounds[] = { ridgedBound(ridged), perlinBound(hills), perlinBound(bumps), perlinBound(roughness) };
+    airHeight = -std::numeric_limits<double>::infinity();
+    solidHeight = std::numeric_limits<double>::infinity();
+    for (const auto* zones : { &latitudeZones, &overlayZones })
+        for (const ZoneRange& range : *zones) {
+            const ClimateParams& p = range.zone->params();
+            const double up = p[0] * bounds[0] + p[1] * bounds[1] + p[2] * bounds[2] + p[3] * bounds[3];
+            const double down = p[1] * bounds[1] + p[2] * bounds[2] + p[3] * bounds[3];
+            airHeight = std::max(airHeight, p[4] + up + 1.0 + BOUND_MARGIN);
+            solidHeight = std::min(solidHeight, p[4] - down - 1.0 - BOUND_MARGIN);
+        }
+    overlaySlots = std::make_unique<std::array<OverlaySlot, 8>>();
 
     instance = this;
 }
@@ -212,7 +260,11 @@ const ClimateZone& DatablockAnalyzer::zoneForValues(
 
 double DatablockAnalyzer::densityAt(double x, double y, double z, const ClimateParams& params) const
 {
-    const double h = planet.heightAt(x, y, z);
+    return densityAtHeight(x, y, z, planet.heightAt(x, y, z), params);
+}
+
+double DatablockAnalyzer::densityAtHeight(double x, double y, double z, double h, const ClimateParams& params) const
+{
     if (h < DEEP_ROCK_HEIGHT)
         return 1.0;
     auto term = [](double weight, auto noiseAt) { return termCounts(weight) ? weight * noiseAt() : 0.0; };
@@ -223,13 +275,44 @@ double DatablockAnalyzer::densityAt(double x, double y, double z, const ClimateP
     return std::clamp(v, -1.0, 1.0);
 }
 
-double DatablockAnalyzer::computeDensity(double climate, double x, double y, double z) const
+double DatablockAnalyzer::overlayAt(const datablock& block, int lx, int ly, int lz)
 {
-    // Deep rock does not look at the parameters, so the zone search and its noise are skipped there.
-    ClimateParams params {};
-    if (planet.heightAt(x, y, z) >= DEEP_ROCK_HEIGHT)
-        zoneFor(&params, climate, x, y, z);
-    return densityAt(x, y, z, params);
+    const unsigned hash = static_cast<unsigned>(block.bx()) * 73856093u ^ static_cast<unsigned>(block.by()) * 19349663u
+        ^ static_cast<unsigned>(block.bz()) * 83492791u;
+    OverlaySlot& slot = (*overlaySlots)[hash % overlaySlots->size()];
+    if (slot.epoch == 0 || slot.bx != block.bx() || slot.by != block.by() || slot.bz != block.bz()) {
+        slot.bx = block.bx();
+        slot.by = block.by();
+        slot.bz = block.bz();
+        if (++slot.epoch == 0) {
+            slot.stamps.fill(0);
+            slot.epoch = 1;
+        }
+    }
+    const int index = (lx * datablock::SIZE + ly) * datablock::SIZE + lz;
+    if (slot.stamps[index] != slot.epoch) {
+        slot.values[index] = overlayValue(block.minX() + lx, block.minY() + ly, block.minZ() + lz);
+        slot.stamps[index] = slot.epoch;
+    }
+    return slot.values[index];
+}
+
+double DatablockAnalyzer::densityOf(
+    const datablock& block, int lx, int ly, int lz, double climate, const ClimateZone** zone)
+{
+    const double x = block.minX() + lx;
+    const double y = block.minY() + ly;
+    const double z = block.minZ() + lz;
+    const double h = planet.heightAt(x, y, z);
+    if (h >= airHeight)
+        return -1.0;
+    if (h < DEEP_ROCK_HEIGHT || h <= solidHeight)
+        return 1.0;
+    ClimateParams params;
+    const ClimateZone& found = zoneForValues(&params, climate, overlayAt(block, lx, ly, lz));
+    if (zone)
+        *zone = &found;
+    return densityAtHeight(x, y, z, h, params);
 }
 
 int DatablockAnalyzer::toVoxelDensity(double density)
@@ -243,24 +326,37 @@ void DatablockAnalyzer::generateVoxel(datablock& block, int lx, int ly, int lz, 
     Voxel& voxel = block.localVoxel(lx, ly, lz);
     if (voxel.isGenerated())
         return;
-    StatsManager::getInstance().addToStat(VOXELS_GENERATED, 1.0);
-
-    const double x = block.minX() + lx;
-    const double y = block.minY() + ly;
-    const double z = block.minZ() + lz;
-    const ClimateZone* zone = nullptr;
-    if (voxel.density() == Voxel::UNCOMPUTED_DENSITY) {
-        ClimateParams params;
-        zone = &zoneFor(&params, climate, x, y, z);
-        voxel.setDensity(toVoxelDensity(densityAt(x, y, z, params)));
+    if (&block != lastBlock) {
+        publishStatisticsLocked();
+        lastBlock = &block;
     }
+    ++pendingGenerated;
+
+    const ClimateZone* zone = nullptr;
+    if (voxel.density() == Voxel::UNCOMPUTED_DENSITY)
+        voxel.setDensity(toVoxelDensity(densityOf(block, lx, ly, lz, climate, &zone)));
     if (voxel.density() == Voxel::FULLY_AIR) {
         voxel.setMaterial(Voxel::AIR_MATERIAL);
         return;
     }
     if (!zone)
-        zone = &zoneFor(nullptr, climate, x, y, z);
-    voxel.setMaterial(zone->pickMaterial(AnalyzeVoxel(block, lx, ly, lz, climate), x, y, z));
+        zone = &zoneForValues(nullptr, climate, overlayAt(block, lx, ly, lz));
+    const VoxelKind kind = AnalyzeVoxel(block, lx, ly, lz, climate);
+    voxel.setMaterial(zone->pickMaterial(kind, block.minX() + lx, block.minY() + ly, block.minZ() + lz));
+}
+
+void DatablockAnalyzer::publishStatistics()
+{
+    std::lock_guard<std::mutex> hold(generationLock);
+    publishStatisticsLocked();
+}
+
+void DatablockAnalyzer::publishStatisticsLocked()
+{
+    if (pendingGenerated == 0)
+        return;
+    StatsManager::getInstance().addToStat(VOXELS_GENERATED, static_cast<double>(pendingGenerated));
+    pendingGenerated = 0;
 }
 
 VoxelKind DatablockAnalyzer::AnalyzeVoxel(datablock& block, int lx, int ly, int lz, double climate)
@@ -282,7 +378,7 @@ VoxelKind DatablockAnalyzer::AnalyzeVoxel(datablock& block, int lx, int ly, int 
         double value;
         if (neighbour.density() == Voxel::UNCOMPUTED_DENSITY) {
             // Kept, so the neighbour's own generation does not compute it again.
-            value = computeDensity(climate, block.minX() + nx, block.minY() + ny, block.minZ() + nz);
+            value = densityOf(block, nx, ny, nz, climate, nullptr);
             neighbour.setDensity(toVoxelDensity(value));
         } else {
             value = static_cast<double>(neighbour.density()) / Voxel::FULLY_SOLID;

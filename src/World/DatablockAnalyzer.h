@@ -3,7 +3,9 @@
 #include "Graphics/Vector3.h"
 #include "World/ClimateZone.h"
 
+#include <array>
 #include <atomic>
+#include <cstdint>
 #include <libnoise/module/perlin.h>
 #include <libnoise/module/ridgedmulti.h>
 #include <memory>
@@ -17,10 +19,19 @@ class datablock;
 // the planet a density; each voxel is generated once, on its first read, and
 // gets a material from its zone by whether it faces up, is steep or is buried.
 //
+// Generation stores exactly what evaluating zoneFor and densityAt voxel by
+// voxel would store; it is only quicker about it. The overlay noise, which
+// depends on the position alone, is kept per position for the last few blocks,
+// so a voxel whose density its neighbour's classification computed does not
+// evaluate it again for its zone. Heights beyond which no noise can lift the
+// ground or sink the air are known from the modules' output ranges and skip
+// the noise, giving the saturated density they would have given.
+//
 // Threads: voxels are generated on whichever thread first reads them (main
 // thread, terrain update thread, data manager thread). generateVoxel holds
 // `generationLock`, the one lock for all generation, for its whole work, so
-// voxels are generated one at a time. It never fetches another block, so it is
+// voxels are generated one at a time; the overlay cache and the count of
+// voxels generated are guarded by it. It never fetches another block, so it is
 // never taken while the data manager's mutex is held. The modules and zones
 // never change after construction: climateValue, overlayValue, zoneFor and
 // densityAt run on any thread without the lock (blocks evaluate their corner
@@ -79,6 +90,10 @@ public:
     // computing and keeping the densities of neighbours that have none. The
     // caller holds the generation lock or knows that no other thread generates.
     VoxelKind AnalyzeVoxel(datablock& block, int lx, int ly, int lz, double climate);
+    // Generated voxels are counted in the statistic "voxels generated" a block
+    // at a time: when generation moves to another block and when this is
+    // called (the data manager's thread does on every pass).
+    void publishStatistics();
 
 private:
     struct ZoneRange
@@ -88,9 +103,24 @@ private:
         double hi;
     };
 
-    // The density of a voxel that has none, from the parameters of its zones.
-    double computeDensity(double climate, double x, double y, double z) const;
+    // The overlay values of one block's positions, each computed on first use.
+    struct OverlaySlot
+    {
+        int bx = 0, by = 0, bz = 0;
+        std::uint32_t epoch = 0;
+        // A value is known when its stamp equals the epoch; a new block takes a new epoch.
+        std::array<std::uint32_t, 8000> stamps {};
+        std::array<double, 8000> values;
+    };
+
+    double overlayAt(const datablock& block, int lx, int ly, int lz);
+    // densityAt for a voxel of the block with the given climate. Sets *zone to
+    // the zone when it had to be found for the parameters; leaves it alone
+    // where the height alone decides the density.
+    double densityOf(const datablock& block, int lx, int ly, int lz, double climate, const ClimateZone** zone);
+    double densityAtHeight(double x, double y, double z, double h, const ClimateParams& params) const;
     static int toVoxelDensity(double density);
+    void publishStatisticsLocked();
 
     static std::atomic<DatablockAnalyzer*> instance;
 
@@ -103,5 +133,11 @@ private:
     std::vector<ZoneRange> latitudeZones;
     noise::module::Perlin overlayNoise;
     std::vector<ZoneRange> overlayZones;
+    // Above airHeight every density is -1 and below solidHeight it is 1, whatever the noise.
+    double airHeight;
+    double solidHeight;
     std::mutex generationLock;
+    std::unique_ptr<std::array<OverlaySlot, 8>> overlaySlots;
+    const datablock* lastBlock = nullptr;
+    long pendingGenerated = 0;
 };

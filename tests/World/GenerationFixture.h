@@ -15,7 +15,11 @@ protected:
     Planet planet { 500.0 };
     DatablockAnalyzer analyzer { 13, 14 };
 
-    static double voxelsGenerated() { return StatsManager::getInstance().getStat("voxels generated"); }
+    double voxelsGenerated()
+    {
+        analyzer.publishStatistics();
+        return StatsManager::getInstance().getStat("voxels generated");
+    }
 
     // A Perlin module set up independently of the generator, to check its wiring.
     static noise::module::Perlin perlin(double frequency, int octaves, int seed, bool fast = true)
