@@ -26,6 +26,8 @@ const std::string VOXELS_GENERATED = "voxels generated";
 constexpr double GRADIENT_NOISE_BOUND = 2.0;
 // Heights are compared with the bounds this far inside them, for rounding.
 constexpr double BOUND_MARGIN = 1.0;
+// A partial density sum must pass -1 or 1 by this much before the terms left are skipped.
+constexpr double ROUNDING_MARGIN = 1e-9;
 
 double perlinBound(const noise::module::Perlin& module)
 {
@@ -126,7 +128,8 @@ DatablockAnalyzer::DatablockAnalyzer(int seed1, int seed2)
     // Every parameter set is a weighted mean of the zones' own, all of whose
     // weights are non-negative, so the noise terms and the ground offset reach
     // no further than in some zone.
-    const double bounds[] = { ridgedBound(ridged), perlinBound(hills), perlinBound(bumps), perlinBound(roughness) };
+    termBounds = { ridgedBound(ridged), perlinBound(hills), perlinBound(bumps), perlinBound(roughness) };
+    const std::array<double, 4>& bounds = termBounds;
     airHeight = -std::numeric_limits<double>::infinity();
     solidHeight = std::numeric_limits<double>::infinity();
     for (const auto* zones : { &latitudeZones, &overlayZones })
@@ -267,11 +270,43 @@ double DatablockAnalyzer::densityAtHeight(double x, double y, double z, double h
 {
     if (h < DEEP_ROCK_HEIGHT)
         return 1.0;
-    auto term = [](double weight, auto noiseAt) { return termCounts(weight) ? weight * noiseAt() : 0.0; };
-    const double v = term(params[1], [&] { return hills.GetValue(x, y, z); }) - (h - params[4])
-        + term(params[0], [&] { return std::abs(ridged.GetValue(x, y, z)); })
-        + term(params[2], [&] { return bumps.GetValue(x, y, z); })
-        + term(params[3], [&] { return roughness.GetValue(x, y, z); });
+    // The terms in the order they are summed, each within its reach. Once the
+    // terms still to come cannot bring the sum back inside -1..1, the clamp
+    // decides and they are skipped.
+    struct Term
+    {
+        const noise::module::Module& module;
+        std::size_t parameter;
+        bool absolute; // the ridged term counts the noise's magnitude, so it only raises the ground
+        double lowest = 0.0;
+        double highest = 0.0;
+    };
+    Term terms[] = { { hills, 1, false }, { ridged, 0, true }, { bumps, 2, false }, { roughness, 3, false } };
+    double lowest = 0.0;
+    double highest = 0.0;
+    for (Term& term : terms) {
+        const double weight = params[term.parameter];
+        term.highest = termCounts(weight) ? weight * termBounds[term.parameter] : 0.0;
+        term.lowest = term.absolute ? 0.0 : -term.highest;
+        lowest += term.lowest;
+        highest += term.highest;
+    }
+    double v = -(h - params[4]);
+    for (const Term& term : terms) {
+        if (v + lowest >= 1.0 + ROUNDING_MARGIN)
+            return 1.0;
+        if (v + highest <= -1.0 - ROUNDING_MARGIN)
+            return -1.0;
+        const double weight = params[term.parameter];
+        double value = 0.0;
+        if (termCounts(weight)) {
+            const double n = term.module.GetValue(x, y, z);
+            value = weight * (term.absolute ? std::abs(n) : n);
+        }
+        v += value;
+        lowest -= term.lowest;
+        highest -= term.highest;
+    }
     return std::clamp(v, -1.0, 1.0);
 }
 

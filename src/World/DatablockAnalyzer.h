@@ -133,6 +133,8 @@ private:
     std::vector<ZoneRange> latitudeZones;
     noise::module::Perlin overlayNoise;
     std::vector<ZoneRange> overlayZones;
+    // How far each density term's noise reaches from 0, in parameter order.
+    std::array<double, 4> termBounds;
     // Above airHeight every density is -1 and below solidHeight it is 1, whatever the noise.
     double airHeight;
     double solidHeight;
