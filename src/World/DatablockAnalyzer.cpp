@@ -332,8 +332,8 @@ double DatablockAnalyzer::overlayAt(const datablock& block, int lx, int ly, int 
     return slot.values[index];
 }
 
-double DatablockAnalyzer::densityOf(
-    const datablock& block, int lx, int ly, int lz, double climate, const ClimateZone** zone)
+double DatablockAnalyzer::densityOf(const datablock& block, int lx, int ly, int lz, double climate,
+    const ClimateZone** zone, const double* standInOverlay)
 {
     const double x = block.minX() + lx;
     const double y = block.minY() + ly;
@@ -344,10 +344,31 @@ double DatablockAnalyzer::densityOf(
     if (h < DEEP_ROCK_HEIGHT || h <= solidHeight)
         return 1.0;
     ClimateParams params;
-    const ClimateZone& found = zoneForValues(&params, climate, overlayAt(block, lx, ly, lz));
+    const double overlay = standInOverlay ? *standInOverlay : overlayAt(block, lx, ly, lz);
+    const ClimateZone& found = zoneForValues(&params, climate, overlay);
     if (zone)
         *zone = &found;
     return densityAtHeight(x, y, z, h, params);
+}
+
+bool DatablockAnalyzer::overlayFreeAround(const datablock& block, int lx, int ly, int lz, double overlay) const
+{
+    // Seen from the planet's centre, a step of 1 at distance r turns the up
+    // direction, where the overlay noise is read (at frequency 1 / radius on
+    // the sphere of that radius), by at most 1 / (r - 1). One octave of
+    // gradient noise changes by at most 2.12 * (1 + 3.15) * 1.5 per unit
+    // along an axis (unit gradients, offsets of at most sqrt(2) + sqrt(3) from
+    // two corners, interpolation slope), under 23 in any direction; the
+    // second octave, twice as fast and half as strong, as much again; and the
+    // overlay value is half the noise.
+    constexpr double OVERLAY_SLOPE = 25.0;
+    const double r = planet.heightAt(block.minX() + lx, block.minY() + ly, block.minZ() + lz) + planet.radius;
+    if (r < 2.0)
+        return false;
+    const double reach = OVERLAY_SLOPE / (r - 1.0) + ROUNDING_MARGIN;
+    return std::all_of(overlayZones.begin(), overlayZones.end(), [&](const ZoneRange& range) {
+        return overlay + reach <= range.lo || overlay - reach >= range.hi;
+    });
 }
 
 int DatablockAnalyzer::toVoxelDensity(double density)
@@ -399,6 +420,11 @@ VoxelKind DatablockAnalyzer::AnalyzeVoxel(datablock& block, int lx, int ly, int 
     const double own = static_cast<double>(block.localVoxel(lx, ly, lz).density()) / Voxel::FULLY_SOLID;
     // Neighbours across the block face count as ground for the buried test and
     // as the voxel itself for the slope, so generation never fetches another block.
+    // Where the overlay cannot reach any overlay zone within a step, the
+    // neighbours take the latitude zones' parameters whatever their own
+    // overlay value, and the voxel's value stands in for theirs.
+    const double overlay = overlayAt(block, lx, ly, lz);
+    const double* standIn = overlayFreeAround(block, lx, ly, lz, overlay) ? &overlay : nullptr;
     double slope[6];
     bool buried = true;
     for (int i = 0; i < 6; ++i) {
@@ -413,7 +439,7 @@ VoxelKind DatablockAnalyzer::AnalyzeVoxel(datablock& block, int lx, int ly, int 
         double value;
         if (neighbour.density() == Voxel::UNCOMPUTED_DENSITY) {
             // Kept, so the neighbour's own generation does not compute it again.
-            value = densityOf(block, nx, ny, nz, climate, nullptr);
+            value = densityOf(block, nx, ny, nz, climate, nullptr, standIn);
             neighbour.setDensity(toVoxelDensity(value));
         } else {
             value = static_cast<double>(neighbour.density()) / Voxel::FULLY_SOLID;

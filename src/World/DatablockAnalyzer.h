@@ -116,8 +116,14 @@ private:
     double overlayAt(const datablock& block, int lx, int ly, int lz);
     // densityAt for a voxel of the block with the given climate. Sets *zone to
     // the zone when it had to be found for the parameters; leaves it alone
-    // where the height alone decides the density.
-    double densityOf(const datablock& block, int lx, int ly, int lz, double climate, const ClimateZone** zone);
+    // where the height alone decides the density. A stand-in overlay value
+    // may be given when the voxel's own is known to lie in no overlay zone,
+    // as the stand-in does: the parameters are then the latitude zones' alone.
+    double densityOf(const datablock& block, int lx, int ly, int lz, double climate, const ClimateZone** zone,
+        const double* standInOverlay = nullptr);
+    // Whether every point within distance 1 of the voxel has its overlay value
+    // outside every overlay zone, judged from the voxel's own value.
+    bool overlayFreeAround(const datablock& block, int lx, int ly, int lz, double overlay) const;
     double densityAtHeight(double x, double y, double z, double h, const ClimateParams& params) const;
     static int toVoxelDensity(double density);
     void publishStatisticsLocked();

@@ -123,11 +123,11 @@ TEST_F(GenerationReferenceTest, EveryStoredByteEqualsThePlainGenerator)
 {
     // Surface blocks in every latitude zone and between them, in both overlay
     // zones and at their edges (the mountains of the second reach 100 units
-    // up); blocks astride the heights beyond which the density is fully air
+    // up; the first ends at 0.3 across three blocks, the second starts at 0.93 across one); blocks astride the heights beyond which the density is fully air
     // or fully solid whatever the noise; deep rock and high air.
     const std::vector<std::array<int, 3>> blocks = { { 17, 17, 0 }, { 25, 0, 0 }, { 24, 3, 2 }, { 0, 24, 3 },
         { 3, -24, 0 }, { 15, 19, -2 }, { -17, 10, 12 }, { 9, -14, -14 }, { 0, 7, -24 }, { -27, 0, -14 },
-        { -29, 0, -15 }, { 32, 0, 0 }, { 21, 0, 0 }, { 5, 5, 0 }, { 30, 30, 0 } };
+        { -29, 0, -15 }, { -9, 22, 6 }, { -8, 22, 8 }, { -7, 22, 9 }, { -19, 11, -12 }, { 32, 0, 0 }, { 21, 0, 0 }, { 5, 5, 0 }, { 30, 30, 0 } };
     std::mt19937 random(1913);
     for (const auto& b : blocks) {
         const int x0 = b[0] * 20, y0 = b[1] * 20, z0 = b[2] * 20;
