@@ -266,7 +266,8 @@ double DatablockAnalyzer::densityAt(double x, double y, double z, const ClimateP
     return densityAtHeight(x, y, z, planet.heightAt(x, y, z), params);
 }
 
-double DatablockAnalyzer::densityAtHeight(double x, double y, double z, double h, const ClimateParams& params) const
+double DatablockAnalyzer::densityAtHeight(
+    double x, double y, double z, double h, const ClimateParams& params) const
 {
     if (h < DEEP_ROCK_HEIGHT)
         return 1.0;
@@ -312,8 +313,8 @@ double DatablockAnalyzer::densityAtHeight(double x, double y, double z, double h
 
 double DatablockAnalyzer::overlayAt(const datablock& block, int lx, int ly, int lz)
 {
-    const unsigned hash = static_cast<unsigned>(block.bx()) * 73856093u ^ static_cast<unsigned>(block.by()) * 19349663u
-        ^ static_cast<unsigned>(block.bz()) * 83492791u;
+    const unsigned hash = static_cast<unsigned>(block.bx()) * 73856093u
+        ^ static_cast<unsigned>(block.by()) * 19349663u ^ static_cast<unsigned>(block.bz()) * 83492791u;
     OverlaySlot& slot = (*overlaySlots)[hash % overlaySlots->size()];
     if (slot.epoch == 0 || slot.bx != block.bx() || slot.by != block.by() || slot.bz != block.bz()) {
         slot.bx = block.bx();
@@ -351,7 +352,8 @@ double DatablockAnalyzer::densityOf(const datablock& block, int lx, int ly, int 
     return densityAtHeight(x, y, z, h, params);
 }
 
-bool DatablockAnalyzer::overlayFreeAround(const datablock& block, int lx, int ly, int lz, double overlay) const
+bool DatablockAnalyzer::overlayFreeAround(
+    const datablock& block, int lx, int ly, int lz, double overlay) const
 {
     // Seen from the planet's centre, a step of 1 at distance r turns the up
     // direction, where the overlay noise is read (at frequency 1 / radius on
@@ -366,9 +368,8 @@ bool DatablockAnalyzer::overlayFreeAround(const datablock& block, int lx, int ly
     if (r < 2.0)
         return false;
     const double reach = OVERLAY_SLOPE / (r - 1.0) + ROUNDING_MARGIN;
-    return std::all_of(overlayZones.begin(), overlayZones.end(), [&](const ZoneRange& range) {
-        return overlay + reach <= range.lo || overlay - reach >= range.hi;
-    });
+    return std::all_of(overlayZones.begin(), overlayZones.end(),
+        [&](const ZoneRange& range) { return overlay + reach <= range.lo || overlay - reach >= range.hi; });
 }
 
 int DatablockAnalyzer::toVoxelDensity(double density)

@@ -23,9 +23,12 @@ class datablock;
 // voxel would store; it is only quicker about it. The overlay noise, which
 // depends on the position alone, is kept per position for the last few blocks,
 // so a voxel whose density its neighbour's classification computed does not
-// evaluate it again for its zone. Heights beyond which no noise can lift the
-// ground or sink the air are known from the modules' output ranges and skip
-// the noise, giving the saturated density they would have given.
+// evaluate it again for its zone. The density terms stop once the terms left
+// cannot bring the sum back inside -1..1, and heights beyond which no noise
+// can lift the ground or sink the air skip the zone and the noise altogether.
+// Where the overlay cannot reach an overlay zone within a step, a voxel's
+// neighbours take the latitude zones' parameters without their own overlay
+// value. The bounds come from the modules' output ranges and slopes.
 //
 // Threads: voxels are generated on whichever thread first reads them (main
 // thread, terrain update thread, data manager thread). generateVoxel holds

@@ -51,7 +51,8 @@ protected:
 
     VoxelKind classifyPlainly(datablock& b, int lx, int ly, int lz, double climate)
     {
-        const int offsets[6][3] = { { 1, 0, 0 }, { -1, 0, 0 }, { 0, 1, 0 }, { 0, -1, 0 }, { 0, 0, 1 }, { 0, 0, -1 } };
+        const int offsets[6][3]
+            = { { 1, 0, 0 }, { -1, 0, 0 }, { 0, 1, 0 }, { 0, -1, 0 }, { 0, 0, 1 }, { 0, 0, -1 } };
         const double own = b.localVoxel(lx, ly, lz).density() / 127.0;
         double value[6];
         bool buried = true;
@@ -76,8 +77,9 @@ protected:
         if (buried)
             return VoxelKind::Buried;
         const Vector3 g = Vector3(value[1] - value[0], value[3] - value[2], value[5] - value[4]).normalise();
-        return g.dot(planet.upAt(b.minX() + lx, b.minY() + ly, b.minZ() + lz)) > 0.75 ? VoxelKind::TopSurface
-                                                                                     : VoxelKind::SteepSurface;
+        return g.dot(planet.upAt(b.minX() + lx, b.minY() + ly, b.minZ() + lz)) > 0.75
+            ? VoxelKind::TopSurface
+            : VoxelKind::SteepSurface;
     }
 
     // Replays the reads on blocks at the given coordinates, once through the
@@ -123,11 +125,13 @@ TEST_F(GenerationReferenceTest, EveryStoredByteEqualsThePlainGenerator)
 {
     // Surface blocks in every latitude zone and between them, in both overlay
     // zones and at their edges (the mountains of the second reach 100 units
-    // up; the first ends at 0.3 across three blocks, the second starts at 0.93 across one); blocks astride the heights beyond which the density is fully air
-    // or fully solid whatever the noise; deep rock and high air.
+    // up; the first ends at 0.3 across three blocks, the second starts at
+    // 0.93 across one); blocks astride the heights beyond which the density is
+    // fully air or fully solid whatever the noise; deep rock and high air.
     const std::vector<std::array<int, 3>> blocks = { { 17, 17, 0 }, { 25, 0, 0 }, { 24, 3, 2 }, { 0, 24, 3 },
         { 3, -24, 0 }, { 15, 19, -2 }, { -17, 10, 12 }, { 9, -14, -14 }, { 0, 7, -24 }, { -27, 0, -14 },
-        { -29, 0, -15 }, { -9, 22, 6 }, { -8, 22, 8 }, { -7, 22, 9 }, { -19, 11, -12 }, { 32, 0, 0 }, { 21, 0, 0 }, { 5, 5, 0 }, { 30, 30, 0 } };
+        { -29, 0, -15 }, { -9, 22, 6 }, { -8, 22, 8 }, { -7, 22, 9 }, { -19, 11, -12 }, { 32, 0, 0 },
+        { 21, 0, 0 }, { 5, 5, 0 }, { 30, 30, 0 } };
     std::mt19937 random(1913);
     for (const auto& b : blocks) {
         const int x0 = b[0] * 20, y0 = b[1] * 20, z0 = b[2] * 20;
@@ -144,8 +148,11 @@ TEST_F(GenerationReferenceTest, EveryStoredByteEqualsThePlainGenerator)
         }
         std::shuffle(shuffled.begin(), shuffled.end(), random);
         for (const auto* reads : { &inOrder, &shuffled, &sampled }) {
-            SCOPED_TRACE("block " + std::to_string(b[0]) + " " + std::to_string(b[1]) + " " + std::to_string(b[2])
-                + (reads == &inOrder ? " in order" : reads == &shuffled ? " shuffled" : " sampled"));
+            SCOPED_TRACE("block " + std::to_string(b[0]) + " " + std::to_string(b[1]) + " "
+                + std::to_string(b[2])
+                + (reads == &inOrder         ? " in order"
+                        : reads == &shuffled ? " shuffled"
+                                             : " sampled"));
             expectSameAsPlain({ b }, *reads);
         }
     }
