@@ -62,7 +62,7 @@ void Scene::setUp()
     viewerPosition[2] = eye.z;
 
     dataManager = std::make_unique<TerrainDataManager>(
-        viewerPosition, "Test-20DBSIZE-500m-radius-Map-3", 13, 14, 1000);
+        viewerPosition, "Test-20DBSIZE-500m-radius-Map-3", 13, 14, TerrainDataManager::GAME_CAPACITY);
     placeCamera();
     player = std::make_unique<Player>();
     followPlayer();

@@ -26,11 +26,11 @@ int ClimateZone::pickMaterial(VoxelKind kind, double x, double y, double z) cons
     const WeightedList& list = lists[static_cast<std::size_t>(kind)];
     if (list.entries.empty())
         return 0;
-    // A single entry needs no noise, which keeps most buried voxels cheap.
-    if (list.entries.size() == 1)
+    const noise::module::Module* varying = materialNoiseFor(kind);
+    if (!varying)
         return list.entries.front().material;
 
-    const double n = std::clamp(materialNoise.GetValue(x, y, z), -1.0, 1.0);
+    const double n = std::clamp(varying->GetValue(x, y, z), -1.0, 1.0);
     int r = static_cast<int>((n + 1.0) * 0.5 * list.totalWeight);
     for (const MaterialWeight& entry : list.entries) {
         if (r <= entry.weight)
@@ -38,4 +38,10 @@ int ClimateZone::pickMaterial(VoxelKind kind, double x, double y, double z) cons
         r -= entry.weight;
     }
     return -1;
+}
+
+const noise::module::Module* ClimateZone::materialNoiseFor(VoxelKind kind) const
+{
+    // A single entry needs no noise, which keeps most buried voxels cheap.
+    return lists[static_cast<std::size_t>(kind)].entries.size() > 1 ? &materialNoise : nullptr;
 }

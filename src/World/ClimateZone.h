@@ -39,6 +39,8 @@ public:
     // 0 for an empty list; otherwise a member of the kind's list, picked by the
     // zone's material noise at (x, y, z) in proportion to the weights.
     int pickMaterial(VoxelKind kind, double x, double y, double z) const;
+    // The noise pickMaterial evaluates for the kind; null when the list has at most one entry.
+    const noise::module::Module* materialNoiseFor(VoxelKind kind) const;
 
 private:
     struct WeightedList

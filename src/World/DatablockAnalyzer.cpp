@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <string>
 
 std::atomic<DatablockAnalyzer*> DatablockAnalyzer::instance { nullptr };
@@ -19,6 +20,39 @@ constexpr double DEEP_ROCK_HEIGHT = -200.0;
 // A weight must exceed the single-precision 0.0001 for its noise to be evaluated.
 const double MIN_WEIGHT = static_cast<double>(0.0001f);
 const std::string VOXELS_GENERATED = "voxels generated";
+// The bound on one octave of libnoise's gradient noise: 2.12 times the dot
+// product of a unit gradient with an offset of at most sqrt(3) / 2 on average
+// over the corners' interpolation weights, under 1.84.
+constexpr double GRADIENT_NOISE_BOUND = 2.0;
+// Heights are compared with the bounds this far inside them, for rounding.
+constexpr double BOUND_MARGIN = 1.0;
+// A partial density sum must pass -1 or 1 by this much before the terms left are skipped.
+constexpr double ROUNDING_MARGIN = 1e-9;
+
+double perlinBound(const noise::module::Perlin& module)
+{
+    double bound = 0.0;
+    double amplitude = 1.0;
+    for (int octave = 0; octave < module.GetOctaveCount(); ++octave) {
+        bound += amplitude * GRADIENT_NOISE_BOUND;
+        amplitude *= module.GetPersistence();
+    }
+    return bound;
+}
+
+// Each ridged octave, (1 - |n|)^2 times a weight of at most 1, lies in 0..1
+// while |n| <= 2; the octaves add with weights 1 / frequency, and the sum v
+// becomes 1.25 v - 1.
+double ridgedBound(const noise::module::RidgedMulti& module)
+{
+    double sum = 0.0;
+    double frequency = 1.0;
+    for (int octave = 0; octave < module.GetOctaveCount(); ++octave) {
+        sum += 1.0 / frequency;
+        frequency *= module.GetLacunarity();
+    }
+    return std::max(1.0, 1.25 * sum - 1.0);
+}
 
 const Planet& requirePlanet()
 {
@@ -91,6 +125,23 @@ DatablockAnalyzer::DatablockAnalyzer(int seed1, int seed2)
     setUp(climateNoise, zoneCount / planet.radius, 4, seeds.climate);
     setUp(overlayNoise, 1.0 / planet.radius, 2, seeds.overlay);
 
+    // Every parameter set is a weighted mean of the zones' own, all of whose
+    // weights are non-negative, so the noise terms and the ground offset reach
+    // no further than in some zone.
+    termBounds = { ridgedBound(ridged), perlinBound(hills), perlinBound(bumps), perlinBound(roughness) };
+    const std::array<double, 4>& bounds = termBounds;
+    airHeight = -std::numeric_limits<double>::infinity();
+    solidHeight = std::numeric_limits<double>::infinity();
+    for (const auto* zones : { &latitudeZones, &overlayZones })
+        for (const ZoneRange& range : *zones) {
+            const ClimateParams& p = range.zone->params();
+            const double up = p[0] * bounds[0] + p[1] * bounds[1] + p[2] * bounds[2] + p[3] * bounds[3];
+            const double down = p[1] * bounds[1] + p[2] * bounds[2] + p[3] * bounds[3];
+            airHeight = std::max(airHeight, p[4] + up + 1.0 + BOUND_MARGIN);
+            solidHeight = std::min(solidHeight, p[4] - down - 1.0 - BOUND_MARGIN);
+        }
+    overlaySlots = std::make_unique<std::array<OverlaySlot, 8>>();
+
     instance = this;
 }
 
@@ -133,8 +184,24 @@ double DatablockAnalyzer::climateValue(double x, double y, double z) const
 
 double DatablockAnalyzer::overlayValue(double x, double y, double z) const
 {
-    const Vector3 s = planet.upAt(x, y, z) * planet.radius;
+    const Vector3 s = overlayPoint(x, y, z);
     return (overlayNoise.GetValue(s.x, s.y, s.z) + 1.0) * 0.5;
+}
+
+Vector3 DatablockAnalyzer::overlayPoint(double x, double y, double z) const
+{
+    return planet.upAt(x, y, z) * planet.radius;
+}
+
+const noise::module::Module& DatablockAnalyzer::termNoise(std::size_t term) const
+{
+    const noise::module::Module* modules[] = { &ridged, &hills, &bumps, &roughness };
+    return *modules[term];
+}
+
+bool DatablockAnalyzer::termCounts(double weight)
+{
+    return weight > MIN_WEIGHT;
 }
 
 const ClimateZone& DatablockAnalyzer::zoneFor(
@@ -196,24 +263,113 @@ const ClimateZone& DatablockAnalyzer::zoneForValues(
 
 double DatablockAnalyzer::densityAt(double x, double y, double z, const ClimateParams& params) const
 {
-    const double h = planet.heightAt(x, y, z);
+    return densityAtHeight(x, y, z, planet.heightAt(x, y, z), params);
+}
+
+double DatablockAnalyzer::densityAtHeight(
+    double x, double y, double z, double h, const ClimateParams& params) const
+{
     if (h < DEEP_ROCK_HEIGHT)
         return 1.0;
-    auto term = [](double weight, auto noiseAt) { return weight > MIN_WEIGHT ? weight * noiseAt() : 0.0; };
-    const double v = term(params[1], [&] { return hills.GetValue(x, y, z); }) - (h - params[4])
-        + term(params[0], [&] { return std::abs(ridged.GetValue(x, y, z)); })
-        + term(params[2], [&] { return bumps.GetValue(x, y, z); })
-        + term(params[3], [&] { return roughness.GetValue(x, y, z); });
+    // The terms in the order they are summed, each within its reach. Once the
+    // terms still to come cannot bring the sum back inside -1..1, the clamp
+    // decides and they are skipped.
+    struct Term
+    {
+        const noise::module::Module& module;
+        std::size_t parameter;
+        bool absolute; // the ridged term counts the noise's magnitude, so it only raises the ground
+        double lowest = 0.0;
+        double highest = 0.0;
+    };
+    Term terms[] = { { hills, 1, false }, { ridged, 0, true }, { bumps, 2, false }, { roughness, 3, false } };
+    double lowest = 0.0;
+    double highest = 0.0;
+    for (Term& term : terms) {
+        const double weight = params[term.parameter];
+        term.highest = termCounts(weight) ? weight * termBounds[term.parameter] : 0.0;
+        term.lowest = term.absolute ? 0.0 : -term.highest;
+        lowest += term.lowest;
+        highest += term.highest;
+    }
+    double v = -(h - params[4]);
+    for (const Term& term : terms) {
+        if (v + lowest >= 1.0 + ROUNDING_MARGIN)
+            return 1.0;
+        if (v + highest <= -1.0 - ROUNDING_MARGIN)
+            return -1.0;
+        const double weight = params[term.parameter];
+        double value = 0.0;
+        if (termCounts(weight)) {
+            const double n = term.module.GetValue(x, y, z);
+            value = weight * (term.absolute ? std::abs(n) : n);
+        }
+        v += value;
+        lowest -= term.lowest;
+        highest -= term.highest;
+    }
     return std::clamp(v, -1.0, 1.0);
 }
 
-double DatablockAnalyzer::computeDensity(double climate, double x, double y, double z) const
+double DatablockAnalyzer::overlayAt(const datablock& block, int lx, int ly, int lz)
 {
-    // Deep rock does not look at the parameters, so the zone search and its noise are skipped there.
-    ClimateParams params {};
-    if (planet.heightAt(x, y, z) >= DEEP_ROCK_HEIGHT)
-        zoneFor(&params, climate, x, y, z);
-    return densityAt(x, y, z, params);
+    const unsigned hash = static_cast<unsigned>(block.bx()) * 73856093u
+        ^ static_cast<unsigned>(block.by()) * 19349663u ^ static_cast<unsigned>(block.bz()) * 83492791u;
+    OverlaySlot& slot = (*overlaySlots)[hash % overlaySlots->size()];
+    if (slot.epoch == 0 || slot.bx != block.bx() || slot.by != block.by() || slot.bz != block.bz()) {
+        slot.bx = block.bx();
+        slot.by = block.by();
+        slot.bz = block.bz();
+        if (++slot.epoch == 0) {
+            slot.stamps.fill(0);
+            slot.epoch = 1;
+        }
+    }
+    const int index = (lx * datablock::SIZE + ly) * datablock::SIZE + lz;
+    if (slot.stamps[index] != slot.epoch) {
+        slot.values[index] = overlayValue(block.minX() + lx, block.minY() + ly, block.minZ() + lz);
+        slot.stamps[index] = slot.epoch;
+    }
+    return slot.values[index];
+}
+
+double DatablockAnalyzer::densityOf(const datablock& block, int lx, int ly, int lz, double climate,
+    const ClimateZone** zone, const double* standInOverlay)
+{
+    const double x = block.minX() + lx;
+    const double y = block.minY() + ly;
+    const double z = block.minZ() + lz;
+    const double h = planet.heightAt(x, y, z);
+    if (h >= airHeight)
+        return -1.0;
+    if (h < DEEP_ROCK_HEIGHT || h <= solidHeight)
+        return 1.0;
+    ClimateParams params;
+    const double overlay = standInOverlay ? *standInOverlay : overlayAt(block, lx, ly, lz);
+    const ClimateZone& found = zoneForValues(&params, climate, overlay);
+    if (zone)
+        *zone = &found;
+    return densityAtHeight(x, y, z, h, params);
+}
+
+bool DatablockAnalyzer::overlayFreeAround(
+    const datablock& block, int lx, int ly, int lz, double overlay) const
+{
+    // Seen from the planet's centre, a step of 1 at distance r turns the up
+    // direction, where the overlay noise is read (at frequency 1 / radius on
+    // the sphere of that radius), by at most 1 / (r - 1). One octave of
+    // gradient noise changes by at most 2.12 * (1 + 3.15) * 1.5 per unit
+    // along an axis (unit gradients, offsets of at most sqrt(2) + sqrt(3) from
+    // two corners, interpolation slope), under 23 in any direction; the
+    // second octave, twice as fast and half as strong, as much again; and the
+    // overlay value is half the noise.
+    constexpr double OVERLAY_SLOPE = 25.0;
+    const double r = planet.heightAt(block.minX() + lx, block.minY() + ly, block.minZ() + lz) + planet.radius;
+    if (r < 2.0)
+        return false;
+    const double reach = OVERLAY_SLOPE / (r - 1.0) + ROUNDING_MARGIN;
+    return std::all_of(overlayZones.begin(), overlayZones.end(),
+        [&](const ZoneRange& range) { return overlay + reach <= range.lo || overlay - reach >= range.hi; });
 }
 
 int DatablockAnalyzer::toVoxelDensity(double density)
@@ -227,24 +383,37 @@ void DatablockAnalyzer::generateVoxel(datablock& block, int lx, int ly, int lz, 
     Voxel& voxel = block.localVoxel(lx, ly, lz);
     if (voxel.isGenerated())
         return;
-    StatsManager::getInstance().addToStat(VOXELS_GENERATED, 1.0);
-
-    const double x = block.minX() + lx;
-    const double y = block.minY() + ly;
-    const double z = block.minZ() + lz;
-    const ClimateZone* zone = nullptr;
-    if (voxel.density() == Voxel::UNCOMPUTED_DENSITY) {
-        ClimateParams params;
-        zone = &zoneFor(&params, climate, x, y, z);
-        voxel.setDensity(toVoxelDensity(densityAt(x, y, z, params)));
+    if (&block != lastBlock) {
+        publishStatisticsLocked();
+        lastBlock = &block;
     }
+    ++pendingGenerated;
+
+    const ClimateZone* zone = nullptr;
+    if (voxel.density() == Voxel::UNCOMPUTED_DENSITY)
+        voxel.setDensity(toVoxelDensity(densityOf(block, lx, ly, lz, climate, &zone)));
     if (voxel.density() == Voxel::FULLY_AIR) {
         voxel.setMaterial(Voxel::AIR_MATERIAL);
         return;
     }
     if (!zone)
-        zone = &zoneFor(nullptr, climate, x, y, z);
-    voxel.setMaterial(zone->pickMaterial(AnalyzeVoxel(block, lx, ly, lz, climate), x, y, z));
+        zone = &zoneForValues(nullptr, climate, overlayAt(block, lx, ly, lz));
+    const VoxelKind kind = AnalyzeVoxel(block, lx, ly, lz, climate);
+    voxel.setMaterial(zone->pickMaterial(kind, block.minX() + lx, block.minY() + ly, block.minZ() + lz));
+}
+
+void DatablockAnalyzer::publishStatistics()
+{
+    std::lock_guard<std::mutex> hold(generationLock);
+    publishStatisticsLocked();
+}
+
+void DatablockAnalyzer::publishStatisticsLocked()
+{
+    if (pendingGenerated == 0)
+        return;
+    StatsManager::getInstance().addToStat(VOXELS_GENERATED, static_cast<double>(pendingGenerated));
+    pendingGenerated = 0;
 }
 
 VoxelKind DatablockAnalyzer::AnalyzeVoxel(datablock& block, int lx, int ly, int lz, double climate)
@@ -252,6 +421,11 @@ VoxelKind DatablockAnalyzer::AnalyzeVoxel(datablock& block, int lx, int ly, int 
     const double own = static_cast<double>(block.localVoxel(lx, ly, lz).density()) / Voxel::FULLY_SOLID;
     // Neighbours across the block face count as ground for the buried test and
     // as the voxel itself for the slope, so generation never fetches another block.
+    // Where the overlay cannot reach any overlay zone within a step, the
+    // neighbours take the latitude zones' parameters whatever their own
+    // overlay value, and the voxel's value stands in for theirs.
+    const double overlay = overlayAt(block, lx, ly, lz);
+    const double* standIn = overlayFreeAround(block, lx, ly, lz, overlay) ? &overlay : nullptr;
     double slope[6];
     bool buried = true;
     for (int i = 0; i < 6; ++i) {
@@ -266,7 +440,7 @@ VoxelKind DatablockAnalyzer::AnalyzeVoxel(datablock& block, int lx, int ly, int 
         double value;
         if (neighbour.density() == Voxel::UNCOMPUTED_DENSITY) {
             // Kept, so the neighbour's own generation does not compute it again.
-            value = computeDensity(climate, block.minX() + nx, block.minY() + ny, block.minZ() + nz);
+            value = densityOf(block, nx, ny, nz, climate, nullptr, standIn);
             neighbour.setDensity(toVoxelDensity(value));
         } else {
             value = static_cast<double>(neighbour.density()) / Voxel::FULLY_SOLID;

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "Graphics/Vector3.h"
 #include "World/ClimateZone.h"
 
+#include <array>
 #include <atomic>
+#include <cstdint>
 #include <libnoise/module/perlin.h>
 #include <libnoise/module/ridgedmulti.h>
 #include <memory>
@@ -16,10 +19,22 @@ class datablock;
 // the planet a density; each voxel is generated once, on its first read, and
 // gets a material from its zone by whether it faces up, is steep or is buried.
 //
+// Generation stores exactly what evaluating zoneFor and densityAt voxel by
+// voxel would store; it is only quicker about it. The overlay noise, which
+// depends on the position alone, is kept per position for the last few blocks,
+// so a voxel whose density its neighbour's classification computed does not
+// evaluate it again for its zone. The density terms stop once the terms left
+// cannot bring the sum back inside -1..1, and heights beyond which no noise
+// can lift the ground or sink the air skip the zone and the noise altogether.
+// Where the overlay cannot reach an overlay zone within a step, a voxel's
+// neighbours take the latitude zones' parameters without their own overlay
+// value. The bounds come from the modules' output ranges and slopes.
+//
 // Threads: voxels are generated on whichever thread first reads them (main
 // thread, terrain update thread, data manager thread). generateVoxel holds
 // `generationLock`, the one lock for all generation, for its whole work, so
-// voxels are generated one at a time. It never fetches another block, so it is
+// voxels are generated one at a time; the overlay cache and the count of
+// voxels generated are guarded by it. It never fetches another block, so it is
 // never taken while the data manager's mutex is held. The modules and zones
 // never change after construction: climateValue, overlayValue, zoneFor and
 // densityAt run on any thread without the lock (blocks evaluate their corner
@@ -62,6 +77,15 @@ public:
     // Signed distance to the surface saturated to -1..1, positive in ground.
     double densityAt(double x, double y, double z, const ClimateParams& params) const;
 
+    // What a voxel's generation evaluates, for measuring it against its noise:
+    // the module of density term i (in parameter order: ridged, hills, bumps,
+    // roughness), whether a weight is large enough for its term to be
+    // evaluated, and the overlay module with the surface point it is read at.
+    const noise::module::Module& termNoise(std::size_t term) const;
+    static bool termCounts(double weight);
+    const noise::module::Module& overlayModule() const { return overlayNoise; }
+    Vector3 overlayPoint(double x, double y, double z) const;
+
     // Gives the block's voxel at the local index a density (unless it has one)
     // and a material (unless it has one). climate is the block's value there.
     void generateVoxel(datablock& block, int lx, int ly, int lz, double climate);
@@ -69,6 +93,10 @@ public:
     // computing and keeping the densities of neighbours that have none. The
     // caller holds the generation lock or knows that no other thread generates.
     VoxelKind AnalyzeVoxel(datablock& block, int lx, int ly, int lz, double climate);
+    // Generated voxels are counted in the statistic "voxels generated" a block
+    // at a time: when generation moves to another block and when this is
+    // called (the data manager's thread does on every pass).
+    void publishStatistics();
 
 private:
     struct ZoneRange
@@ -78,9 +106,30 @@ private:
         double hi;
     };
 
-    // The density of a voxel that has none, from the parameters of its zones.
-    double computeDensity(double climate, double x, double y, double z) const;
+    // The overlay values of one block's positions, each computed on first use.
+    struct OverlaySlot
+    {
+        int bx = 0, by = 0, bz = 0;
+        std::uint32_t epoch = 0;
+        // A value is known when its stamp equals the epoch; a new block takes a new epoch.
+        std::array<std::uint32_t, 8000> stamps {};
+        std::array<double, 8000> values;
+    };
+
+    double overlayAt(const datablock& block, int lx, int ly, int lz);
+    // densityAt for a voxel of the block with the given climate. Sets *zone to
+    // the zone when it had to be found for the parameters; leaves it alone
+    // where the height alone decides the density. A stand-in overlay value
+    // may be given when the voxel's own is known to lie in no overlay zone,
+    // as the stand-in does: the parameters are then the latitude zones' alone.
+    double densityOf(const datablock& block, int lx, int ly, int lz, double climate, const ClimateZone** zone,
+        const double* standInOverlay = nullptr);
+    // Whether every point within distance 1 of the voxel has its overlay value
+    // outside every overlay zone, judged from the voxel's own value.
+    bool overlayFreeAround(const datablock& block, int lx, int ly, int lz, double overlay) const;
+    double densityAtHeight(double x, double y, double z, double h, const ClimateParams& params) const;
     static int toVoxelDensity(double density);
+    void publishStatisticsLocked();
 
     static std::atomic<DatablockAnalyzer*> instance;
 
@@ -93,5 +142,13 @@ private:
     std::vector<ZoneRange> latitudeZones;
     noise::module::Perlin overlayNoise;
     std::vector<ZoneRange> overlayZones;
+    // How far each density term's noise reaches from 0, in parameter order.
+    std::array<double, 4> termBounds;
+    // Above airHeight every density is -1 and below solidHeight it is 1, whatever the noise.
+    double airHeight;
+    double solidHeight;
     std::mutex generationLock;
+    std::unique_ptr<std::array<OverlaySlot, 8>> overlaySlots;
+    const datablock* lastBlock = nullptr;
+    long pendingGenerated = 0;
 };

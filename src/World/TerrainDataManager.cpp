@@ -454,6 +454,7 @@ void TerrainDataManager::run()
     try {
         while (running) {
             waterFlowPass();
+            generator->publishStatistics();
             std::unique_lock<std::mutex> lock(wakeMutex);
             wake.wait_for(lock, FLOW_PASS_INTERVAL, [this] { return !running; });
         }

@@ -45,6 +45,14 @@ class Planet;
 class TerrainDataManager
 {
 public:
+    // The game's cache: room for every block the two terrain rings can read at
+    // once (the coarse ring spans up to 16 blocks on each axis and holds the
+    // fine one), so a cell remeshed after the first pass finds its voxels
+    // still generated. With 1000 pairs the coarse ring (about 3400 blocks)
+    // evicted its own blocks while it was built and regenerated them on every
+    // later remesh. A pair takes about 24 KB, so this costs about 75 MB more.
+    static constexpr int GAME_CAPACITY = 4096;
+
     // userPosition: the viewer's position (three doubles) owned by the game;
     // set here to the stored or found start position, read whenever the world
     // file is written. terrainRoot holds the worlds. Without waterThread no

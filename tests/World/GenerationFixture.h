@@ -14,7 +14,11 @@ protected:
     Planet planet { 500.0 };
     DatablockAnalyzer analyzer { 13, 14 };
 
-    static double voxelsGenerated() { return StatsManager::getInstance().getStat("voxels generated"); }
+    double voxelsGenerated()
+    {
+        analyzer.publishStatistics();
+        return StatsManager::getInstance().getStat("voxels generated");
+    }
     // Every local index in file order: x outermost, z innermost.
     template <typename Visit> static void forEachLocal(Visit visit)
     {
