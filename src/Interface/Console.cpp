@@ -257,7 +257,15 @@ Console::Words Console::splitWords(const std::string& line)
 bool Console::readBindings()
 {
     bindings.clear();
-    std::ifstream file(resourcePath(bindingsFile));
+    // The file is the user's, not the repository's: a first start makes it,
+    // empty, in the resources folder.
+    const std::filesystem::path path = resourcePath(bindingsFile);
+    std::error_code error;
+    if (!std::filesystem::exists(path, error) && std::filesystem::is_directory(path.parent_path(), error)) {
+        saveBindings();
+        return true;
+    }
+    std::ifstream file(path);
     std::string token;
     bool more = static_cast<bool>(file >> token);
     // A file that cannot be opened is reported like a malformed one; an empty

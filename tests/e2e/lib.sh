@@ -25,8 +25,10 @@ mkdir -p "$WORK/resources/terrain" "$SHOTS"
 for entry in "$RESOURCES"/*; do
   name="$(basename "$entry")"
   case "$name" in
-    terrain) ;;
-    config | keybindings.file) cp -r "$entry" "$WORK/resources/$name" ;;
+    # The player's worlds and key bindings stay out: each run starts as a
+    # first start, which makes an empty bindings file.
+    terrain | keybindings.file) ;;
+    config) cp -r "$entry" "$WORK/resources/$name" ;;
     *) ln -s "$entry" "$WORK/resources/$name" ;;
   esac
 done
