@@ -174,9 +174,8 @@ bool Interface::addWindow(ComponentContainer* window)
     components.push_back(window);
     windows.push_back(window);
     window->setFramed(true);
-    // The next update's layout brings it inside the window area, once the
-    // heads-up components it must keep off have their places.
-    layoutPending = true;
+    const Window& area = Window::getInstance();
+    placeWindow(*window, area.width, area.height);
     return true;
 }
 

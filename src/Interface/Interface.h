@@ -59,8 +59,8 @@ public:
     // placement registers it without placing it.
     bool addComponent(InterfaceComponent* component, int placement);
     // A container shown as a movable, resizable window, moved into the window
-    // area and off the heads-up components at the next update; false when its
-    // name is taken or reserved.
+    // area and off the heads-up components; false when its name is taken or
+    // reserved.
     bool addWindow(ComponentContainer* window);
     // false for reserved names ("SC_...") and names already in use.
     bool isNameAvailable(const std::string& name) const;

@@ -43,9 +43,9 @@ protected:
         picking.setPosition(600, 600);
         helpWindow.setSize(500, 140);
         helpWindow.setPosition(200, 200);
+        ui.update(0.0);
         ui.addWindow(&picking);
         ui.addWindow(&helpWindow);
-        ui.update(0.0);
     }
     void TearDown() override
     {

@@ -147,7 +147,7 @@ key grave
 # its picture leaves the top 40 rows and shows whole below them.
 xdotool windowsize --sync "$GAME_WINDOW" 1024 640
 picture() { share "$1" "$2" "r > 0.8 && abs(r - g) < 0.03 && abs(g - b) < 0.03"; }
-clear_of_hint() { ! above "$(picture "$1" 1024x40+0+0)" 0.01 && above "$(picture "$1" 90x90+605+60)" 0.5; }
+clear_of_hint() { ! above "$(picture "$1" 1024x40+0+0)" 0.05 && above "$(picture "$1" 90x90+605+60)" 0.5; }
 shot_until fbo-1024x640 clear_of_hint >/dev/null
 xdotool windowsize --sync "$GAME_WINDOW" 1280 800
 
