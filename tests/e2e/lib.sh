@@ -218,15 +218,16 @@ frames() {
 # wait_until_loaded: waits until the loading screen has given way to the
 # world; keys and clicks do not reach the interface while it is up. The
 # loading screen is black along its top edge and has the white end mark of its
-# progress bar a quarter of the way across, 40% up from the bottom.
+# progress bar a quarter of the way across, 40% up from the bottom; a window
+# not yet drawn is black all over.
 wait_until_loaded() {
   local size w h
   size="$(window_size)"
   w="${size%x*}"
   h="${size#*x}"
   loaded() {
-    [ "$(brightness "$1" $((w / 2)) 1)" -ge 30 ] ||
-      [ "$(convert "$1" -format "%[fx:int(255*p{$((w / 4)),$((h - (4 * h) / 10 + 2))}.g)]" info:)" -le 200 ]
+    [ "$(colour_count "$1")" -gt 1 ] && { [ "$(brightness "$1" $((w / 2)) 1)" -ge 30 ] ||
+      [ "$(convert "$1" -format "%[fx:int(255*p{$((w / 4)),$((h - (4 * h) / 10 + 2))}.g)]" info:)" -le 200 ]; }
   }
   shot_until loading-probe loaded 240 >/dev/null
 }
