@@ -11,6 +11,8 @@ uniform int picked;
 uniform vec3 sunColour;
 uniform vec3 moonColour;
 uniform vec3 ambientColour;
+// The blue fill lamp, black while it is off.
+uniform vec3 fillColour;
 uniform vec3 fogColour;
 uniform vec2 fogRange;
 
@@ -51,7 +53,7 @@ void main()
     vec3 toEye = normalize(playerPos - fragmentIn.worldPos);
     float sky = 0.6 + 0.4 * dot(normal, up);
     vec3 light = ambientColour * sky + sunColour * max(dot(normal, toSun), 0.0)
-        + moonColour * max(dot(normal, -toSun), 0.0);
+        + moonColour * max(dot(normal, -toSun), 0.0) + fillColour * sky;
     float shine = pow(max(dot(reflect(-toSun, normal), toEye), 0.0), 24.0) * 0.25;
     vec3 colour = albedo * light + sunColour * shine;
 

@@ -3,8 +3,9 @@
 // by the blend weights against a noise pattern fixed to the world, so that
 // materials meet along ragged natural edges. The material is projected along
 // the two world axes nearest the surface normal (biplanar), with its
-// diffuse, normal and detail maps; lit by the sun, the moon and the sky; a
-// ring where the cursor points; haze towards the end of the world.
+// diffuse, normal and detail maps; lit by the sun, the moon, the sky and
+// the fill lamp; a ring where the cursor points; haze towards the end of
+// the world.
 // Written for a software rasteriser too: a fixed number of texture reads
 // and no indexing of vectors by values that vary between pixels.
 
@@ -20,6 +21,8 @@ uniform vec3 pickedPos;
 uniform vec3 sunColour;
 uniform vec3 moonColour;
 uniform vec3 ambientColour;
+// The blue fill lamp, black while it is off.
+uniform vec3 fillColour;
 uniform vec3 fogColour;
 uniform vec2 fogRange;
 
@@ -88,7 +91,7 @@ void main()
     float sunSide = smoothstep(-0.05, 0.15, dot(n, toSun));
     float sky = 0.6 + 0.4 * dot(normal, up);
     vec3 light = ambientColour * sky + sunColour * max(dot(normal, toSun), 0.0) * sunSide
-        + moonColour * max(dot(normal, -toSun), 0.0);
+        + moonColour * max(dot(normal, -toSun), 0.0) + fillColour * sky;
     vec3 colour = albedo * light;
 
     float fromPick = distance(worldPos, pickedPos);

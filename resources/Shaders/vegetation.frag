@@ -9,6 +9,8 @@ uniform vec3 playerPosition;
 uniform vec3 sunColour;
 uniform vec3 moonColour;
 uniform vec3 ambientColour;
+// The blue fill lamp, black while it is off.
+uniform vec3 fillColour;
 uniform vec3 fogColour;
 uniform vec2 fogRange;
 
@@ -24,7 +26,7 @@ void main()
     vec3 toSun = normalize(sunPosition - worldPos);
     float sunHeight = dot(up, toSun);
     vec3 light = ambientColour + sunColour * (0.3 + 0.7 * max(sunHeight, 0.0)) * step(0.0, sunHeight + 0.05)
-        + moonColour * max(-sunHeight, 0.0);
+        + moonColour * max(-sunHeight, 0.0) + fillColour;
     vec3 colour = texel.rgb * light * mix(0.55, 1.05, texCoord.t);
     float fog = smoothstep(fogRange.x, fogRange.y, distance(worldPos, playerPosition));
     gl_FragColor = vec4(mix(colour, fogColour, fog), 1.0);

@@ -10,6 +10,8 @@ uniform vec3 playerPos;
 uniform vec3 sunColour;
 uniform vec3 moonColour;
 uniform vec3 ambientColour;
+// The blue fill lamp, black while it is off.
+uniform vec3 fillColour;
 uniform vec3 fogColour;
 uniform vec2 fogRange;
 
@@ -61,7 +63,7 @@ void main()
     float fresnel = 0.06 + 0.94 * pow(1.0 - facing, 5.0);
 
     float sunHigh = max(dot(n, toSun), 0.0);
-    vec3 lit = ambientColour + sunColour * sunHigh + moonColour * max(dot(n, -toSun), 0.0);
+    vec3 lit = ambientColour + sunColour * sunHigh + moonColour * max(dot(n, -toSun), 0.0) + fillColour;
     vec3 body = mix(deepColour, shallowColour, 0.35 + 0.4 * lineA) * lit;
     // A low sun gathers little light under the water.
     body += causticTint * light * (sunColour * sunHigh * 0.9 + moonColour * 0.5 + ambientColour * 0.25);

@@ -7,6 +7,7 @@
 #include "Game/Window.h"
 #include "Graphics/Camera.h"
 #include "Interface/Console.h"
+#include "Interface/Draw2D.h"
 #include "Interface/Interface.h"
 #include "Interface/StatsManager.h"
 #include "Player/Player.h"
@@ -338,20 +339,11 @@ void Game::render()
         std::ostringstream text;
         text << "FPS: " << fps;
         fpsText = text.str();
-        Fonts::getInstance().drawText(fpsText, 10, 10);
+        Draw2D().drawLabel(fpsText, 10, 10, { 1.0f, 1.0f, 1.0f, 1.0f });
     }
 
     // The basic program samples unit 0, where FTGL binds its glyphs.
     glActiveTexture(GL_TEXTURE0);
-    basic->use();
-    Console& console = Console::getInstance();
-    if (console.isOpen())
-        console.draw();
-    glBindTexture(GL_TEXTURE_2D, 0);
-    glBindTexture(GL_TEXTURE_3D, 0);
-    glBindTexture(GL_TEXTURE_2D_ARRAY_EXT, 0);
-    useProgram(0);
-
     drawOverlay();
 
     glMatrixMode(GL_PROJECTION);
@@ -382,6 +374,10 @@ void Game::drawOverlay()
     }
     basic->use();
     StatsManager::getInstance().draw();
+    // The open console goes over everything else, so that its replies stay readable.
+    Console& console = Console::getInstance();
+    if (console.isOpen())
+        console.draw();
     if (!DatablockAnalyzer::getInstance())
         std::cout << "WARNING: DatablockAnalyzer InstancePointer is NULL!\n";
 }

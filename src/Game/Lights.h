@@ -2,7 +2,9 @@
 
 // The three fixed-function lights of the scene. Light 0 is the sun-like key
 // light, light 1 is configured but never enabled, light 2 is a dim blue fill
-// switched with Page Up. Owned by the Scene; main thread only.
+// switched with Page Up. The terrain render pass follows the two switches:
+// its programs take the sun's light only while light 0 is on and add light
+// 2's diffuse colour while it is on. Owned by the Scene; main thread only.
 class Lights {
 public:
     Lights();

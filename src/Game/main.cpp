@@ -1,9 +1,14 @@
 #include "Game/Game.h"
 
+#include <cstdio>
 #include <iostream>
 
 int main()
 {
+    // Every message is a line: written to a file or a pipe, each one leaves
+    // whole at its line end and in order with standard error, as it does on a
+    // terminal (standard output goes through stdio, which the streams share).
+    std::setvbuf(stdout, nullptr, _IOLBF, BUFSIZ);
     int result;
     {
         Game game("Glebeworks");

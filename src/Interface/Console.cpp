@@ -257,8 +257,16 @@ Console::Words Console::splitWords(const std::string& line)
 
 bool Console::readBindings()
 {
-    std::ifstream file(resourcePath(bindingsFile));
     bindings.clear();
+    // The file is the user's, not the repository's: a first start makes it,
+    // empty, in the resources folder.
+    const std::filesystem::path path = resourcePath(bindingsFile);
+    std::error_code error;
+    if (!std::filesystem::exists(path, error) && std::filesystem::is_directory(path.parent_path(), error)) {
+        saveBindings();
+        return true;
+    }
+    std::ifstream file(path);
     // A file that cannot be opened is reported like a malformed one.
     const bool valid = file.is_open() && parseBindings(file, bindings);
     if (!valid)

@@ -50,9 +50,10 @@ public:
     // none, so an empty line runs as an unrecognised command.
     static Words splitWords(const std::string& line);
 
-    // Replaces the bindings with those of the bindings file; false (after
-    // logging the format error) when the file is missing or malformed, in
-    // which case the bindings read before the error stay.
+    // Replaces the bindings with those of the bindings file, which is made
+    // empty when the resources folder lacks it; false (after logging the
+    // format error) when it cannot be read or is malformed, in which case the
+    // bindings read before the error stay.
     bool readBindings();
     // The bindings file's records, from any stream; false at the first damaged
     // record (a key number other than F1..F12 is damage), keeping the records

@@ -1,6 +1,7 @@
 #include "Interface/Draw2D.h"
 
 #include "Graphics/ShaderProgram.h"
+#include "Interface/TextMeasure.h"
 
 #include <FTGL/ftgl.h>
 #include <GL/glew.h>
@@ -71,4 +72,11 @@ void Draw2D::drawText(const std::string& text, float x, float y, Rgba colour, Fo
     glColor4f(colour.r, colour.g, colour.b, colour.a);
     font->Render(text.c_str(), -1, FTPoint(x, y));
     glDisable(GL_TEXTURE_2D);
+}
+
+void Draw2D::drawLabel(const std::string& text, int x, int y, Rgba colour) const
+{
+    const auto size = TextMeasure::size(text);
+    drawQuad(x - 6, y - 6, x + size.first + 6, y + size.second + 5, panel);
+    drawText(text, static_cast<float>(x), static_cast<float>(y), colour);
 }

@@ -38,6 +38,12 @@ public:
     // the right, which keeps it readable over bright sky and terrain.
     void drawText(
         const std::string& text, float x, float y, Rgba colour, Fonts::Face face = Fonts::Small) const;
+    // Small text as drawText draws it, on a dark panel, so that it also reads
+    // over sand and snow.
+    void drawLabel(const std::string& text, int x, int y, Rgba colour) const;
+
+    // The dark, translucent panel under the overlay's small texts.
+    static constexpr Rgba panel { 0.05f, 0.05f, 0.08f, 0.6f };
 
 private:
     unsigned int previousProgram;

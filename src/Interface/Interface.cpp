@@ -174,6 +174,8 @@ bool Interface::addWindow(ComponentContainer* window)
     components.push_back(window);
     windows.push_back(window);
     window->setFramed(true);
+    const Window& area = Window::getInstance();
+    placeWindow(*window, area.width, area.height);
     return true;
 }
 
@@ -387,6 +389,8 @@ void Interface::resize(int w, int h)
     column(rightColumn, true);
     row(topRow, true);
     row(bottomRow, false);
+    for (ComponentContainer* window : windows)
+        placeWindow(*window, w, h);
 
     for (int page = 0; page < pageCount; ++page) {
         int total = 0;
@@ -404,6 +408,43 @@ void Interface::resize(int w, int h)
         const auto title = TextMeasure::size(pageNames[page], Fonts::Title);
         titlePositions[page] = { (w - title.first) / 2, ((h - title.second) * 5) / 6 };
     }
+}
+
+// A window, title bar included, goes inside the w x h area, then below the top
+// row, above the bottom row and beside the columns wherever it overlaps them.
+// One too large to fit keeps its title bar on screen, where it can be taken
+// and moved.
+void Interface::placeWindow(ComponentContainer& window, int w, int h) const
+{
+    const int gap = 5;
+    const int bar = ComponentContainer::titleBarHeight;
+    const int width = window.getSize().first;
+    const int height = window.getSize().second;
+    int x = window.getPosition().first;
+    int y = window.getPosition().second;
+    const auto keepInside = [&] {
+        x = std::max(0, std::min(x, w - width));
+        y = std::min(std::max(y, 0), h - bar - height);
+    };
+    keepInside();
+    for (const Group* group : { &topRow, &bottomRow, &leftColumn, &rightColumn }) {
+        for (const InterfaceComponent* component : *group) {
+            const auto [left, bottom] = component->getPosition();
+            if (x >= component->getRight() || x + width <= left || y >= component->getTop()
+                || y + height + bar <= bottom)
+                continue;
+            if (group == &topRow)
+                y = bottom - gap - bar - height;
+            else if (group == &bottomRow)
+                y = component->getTop() + gap;
+            else if (group == &leftColumn)
+                x = component->getRight() + gap;
+            else
+                x = left - gap - width;
+        }
+    }
+    keepInside();
+    window.setPosition(x, y);
 }
 
 void Interface::drawBackground() const

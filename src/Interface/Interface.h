@@ -58,8 +58,9 @@ public:
     // placed at an edge; false when its name is taken or reserved. An unknown
     // placement registers it without placing it.
     bool addComponent(InterfaceComponent* component, int placement);
-    // A container shown as a movable, resizable window; false when its name is
-    // taken or reserved.
+    // A container shown as a movable, resizable window, moved into the window
+    // area and off the heads-up components; false when its name is taken or
+    // reserved.
     bool addWindow(ComponentContainer* window);
     // false for reserved names ("SC_...") and names already in use.
     bool isNameAvailable(const std::string& name) const;
@@ -78,6 +79,8 @@ public:
     bool mouseDragged(int x, int y);
     // True while the menu or the loading screen is up.
     bool update(double dt);
+    // Lays out the heads-up components and the pages for the new size, and
+    // moves every window into it and off the heads-up components.
     void resize(int width, int height);
     // progress in percent, for the loading screen. GL context current, in the
     // 2D overlay's window-pixel projection.
@@ -106,6 +109,7 @@ private:
     void randomiseBackground();
     void driftBackground(double dt);
     void applyColourScheme();
+    void placeWindow(ComponentContainer& window, int width, int height) const;
     void drawBackground() const;
     void drawLoadingScreen(double progress) const;
 

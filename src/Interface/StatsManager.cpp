@@ -133,7 +133,7 @@ void StatsManager::draw() const
     const Draw2D paint;
     // A dark panel under the list keeps the numbers readable over bright terrain.
     const int rows = static_cast<int>(lines.size());
-    paint.drawQuad(x - 8, 8, x + widest + 8, 15 + 15 * rows, { 0.05f, 0.05f, 0.08f, 0.6f });
+    paint.drawQuad(x - 8, 8, x + widest + 8, 15 + 15 * rows, Draw2D::panel);
     float y = 15.0f;
     for (const std::string& line : lines) {
         paint.drawText(line, static_cast<float>(x), y, { 1.0f, 1.0f, 1.0f, 1.0f });

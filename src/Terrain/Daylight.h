@@ -17,6 +17,9 @@ struct Daylight
     Vector3 moonColour;
     Vector3 ambientColour;
     Vector3 fogColour;
+    // The blue fill lamp's faint light from the sky side; `at` leaves it
+    // black, as the lamp starts off.
+    Vector3 fillColour;
     // The haze starts at fogStart from the eye and is complete at fogEnd,
     // inside the 120 units that the coarse ring reaches at least.
     float fogStart = 35.0f;

@@ -1,5 +1,6 @@
 #include "Terrain/TerrainRenderer.h"
 
+#include "Game/Lights.h"
 #include "Game/Window.h"
 #include "Graphics/Camera.h"
 #include "Graphics/DebugShapes.h"
@@ -193,6 +194,14 @@ void TerrainRenderer::renderCells(const std::vector<GridCell*>& fineVisible,
     frame.planet = Planet::getInstance();
     frame.sun = frame.planet ? frame.planet->sunPosition() : Vector3();
     frame.light = Daylight::at(frame.sun, frame.eye, frame.eye.normalise());
+    // The scene's two lamps (Page Down, Page Up): the main one is the sun's
+    // light, the other a blue fill.
+    if (const Lights* lights = Lights::getInstance()) {
+        if (!lights->light0On)
+            frame.light.sunColour = Vector3();
+        if (lights->light2On)
+            frame.light.fillColour = Vector3(lights->diffuse2[0], lights->diffuse2[1], lights->diffuse2[2]);
+    }
 
     if (!instancesPlaced) {
         instancesPlaced = true;
@@ -260,6 +269,7 @@ void TerrainRenderer::setFrameUniforms(const Frame& frame, ShaderProgram& progra
     program.setVec3("sunColour", frame.light.sunColour);
     program.setVec3("moonColour", frame.light.moonColour);
     program.setVec3("ambientColour", frame.light.ambientColour);
+    program.setVec3("fillColour", frame.light.fillColour);
     program.setVec3("fogColour", frame.light.fogColour);
     const GLint range = program.getUniformLocation("fogRange");
     if (range != -1)

@@ -4,11 +4,13 @@
 #include "Game/Window.h"
 #include "Graphics/ShaderProgram.h"
 #include "Interface/ComponentContainer.h"
+#include "Interface/Draw2D.h"
 #include "Interface/Console.h"
 #include "Interface/ImageContainer.h"
 #include "Interface/Interface.h"
 #include "Interface/StatsManager.h"
 #include "Interface/TextField.h"
+#include "Interface/TextMeasure.h"
 #include "support/GLTestSupport.h"
 
 #include <cstdlib>
@@ -141,4 +143,22 @@ TEST_F(InterfaceGLTest, StatisticsStackUpwardsWithoutGapsForHiddenOnes)
     stats.handleCommand({ "show", "0" });
     stats.handleCommand({ "hide" });
 }
+}
+
+// The frame-rate text over the brightest ground: a label keeps white text
+// readable over white, where plain text would vanish.
+TEST_F(InterfaceGLTest, ALabelSetsWhiteTextOnADarkPanelOverSnow)
+{
+    const std::string text = "FPS: 59.8";
+    Draw2D().drawLabel(text, 10, 10, { 1.0f, 1.0f, 1.0f, 1.0f });
+    const auto size = TextMeasure::size(text);
+    int textPixels = 0, darkPixels = 0, area = 0;
+    for (int y = 10; y < 10 + size.second; ++y)
+        for (int x = 10; x < 10 + size.first; ++x, ++area) {
+            textPixels += pixel(x, y)[1] > 240;
+            darkPixels += pixel(x, y)[1] < 130;
+        }
+    EXPECT_TRUE(textPixels > 15 && darkPixels > area / 2);
+    EXPECT_LT(pixel(5, 5)[1], 130) << "the panel reaches beyond the text";
+    EXPECT_EQ(255, pixel(size.first + 30, 30)[1]) << "and no further";
 }

@@ -25,8 +25,10 @@ mkdir -p "$WORK/resources/terrain" "$SHOTS"
 for entry in "$RESOURCES"/*; do
   name="$(basename "$entry")"
   case "$name" in
-    terrain) ;;
-    config | keybindings.file) cp -r "$entry" "$WORK/resources/$name" ;;
+    # The player's worlds and key bindings stay out: each run starts as a
+    # first start, which makes an empty bindings file.
+    terrain | keybindings.file) ;;
+    config) cp -r "$entry" "$WORK/resources/$name" ;;
     *) ln -s "$entry" "$WORK/resources/$name" ;;
   esac
 done
@@ -220,6 +222,23 @@ frames() {
     pointer_step 1 0
     pointer_step -1 0
   done
+}
+
+# wait_until_loaded: waits until the loading screen has given way to the
+# world; keys and clicks do not reach the interface while it is up. The
+# loading screen is black along its top edge and has the white end mark of its
+# progress bar a quarter of the way across, 40% up from the bottom; a window
+# not yet drawn is black all over.
+wait_until_loaded() {
+  local size w h
+  size="$(window_size)"
+  w="${size%x*}"
+  h="${size#*x}"
+  loaded() {
+    [ "$(colour_count "$1")" -gt 1 ] && { [ "$(brightness "$1" $((w / 2)) 1)" -ge 30 ] ||
+      [ "$(convert "$1" -format "%[fx:int(255*p{$((w / 4)),$((h - (4 * h) / 10 + 2))}.g)]" info:)" -le 200 ]; }
+  }
+  shot_until loading-probe loaded 240 >/dev/null
 }
 
 # world_value NAME: the value line after the name line in the world file.

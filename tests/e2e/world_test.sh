@@ -1,12 +1,15 @@
 # One new world through three runs of the game.
 #
-# The first run creates the world with its folders and world file while the
-# loading bar grows, then shows the interface over the world at noon (the
-# statistics, the console, the menu and its About pages), the rendered world
-# (textured ground, blue sky, wireframe on F4, the picking sphere, water with
-# moving caustics), walks, and lets the sky turn to night.
+# The first run creates the world with its folders, world file and an empty
+# key bindings file while the loading bar grows, then shows the interface
+# over the world at noon (the statistics, the console over everything else,
+# windows kept clear of the heads-up bar on a resize, the menu and its About
+# pages), the rendered world (textured ground, blue sky, wireframe on F4, the
+# two lamps on Page Down and Page Up, the picking sphere, water with moving
+# caustics), walks, and lets the sky turn to night.
 # The second run resumes where the world file says, and digs a hole with the
-# power dig tool; the third finds the hole again and leaves by the menu.
+# power dig tool; the third finds the hole again, paints (reported on
+# standard output at once) and leaves by the menu.
 source "$(dirname "$0")/lib.sh"
 
 GROUND="1280x300+0+480"
@@ -52,15 +55,6 @@ coarse_difference() {
   { compare -metric RMSE "$1" "$2" null: 2>&1 || true; } | sed -n 's/.*(\([0-9.e-]*\)).*/\1/p' | awk '{ printf "%d\n", $1 * 1000 }'
 }
 
-# wait_until_loaded: waits until the loading screen has given way to the
-# world; keys and clicks do not reach the interface while it is up. The
-# loading screen is black along its top edge and has the white left end mark
-# of its progress bar at (320, 482).
-wait_until_loaded() {
-  loaded() { [ "$(brightness "$1" 640 1)" -ge 30 ] || [ "$(brightness "$1" 320 482)" -lt 700 ]; }
-  shot_until loading-probe loaded 240 >/dev/null
-}
-
 # look_down: 45 degrees below the horizon, where the tools reach the ground,
 # in steps the pointer can make inside the screen.
 look_down() {
@@ -77,6 +71,8 @@ for n in $(seq 0 24); do
   [ -d "$WORLD/data/$n" ] || fail "no data folder $n"
 done
 [ "$(world_value seed1) $(world_value seed2)" = "13 14" ] || fail "seeds $(world_value seed1) $(world_value seed2)"
+[ -f "$WORK/resources/keybindings.file" ] && [ ! -s "$WORK/resources/keybindings.file" ] ||
+  fail "the first start did not make an empty key bindings file"
 # The ground search climbs from the planet's centre along +x to the surface.
 read -r x y z <<<"$(user_position)"
 above "$x" 470 && above 530 "$x" && [ "$y $z" = "0 0" ] || fail "start at $x $y $z"
@@ -135,12 +131,24 @@ console() {
     above "$(share "$1" 300x25+0+300 "r + g + b > 2.25")" 0.002
 }
 shot_until console console >/dev/null
+# The console goes over the heads-up bar and the picking window ("FBO", its
+# picture mostly white) at the top right of its band: nothing there shows
+# brighter than the band lets through.
+above 0.5 "$(convert "$SHOTS/console.png" -crop 260x200+600+0 +repage -colorspace Gray -format "%[fx:maxima]" info:)" ||
+  fail "something is drawn over the open console"
 # A resize lays the console out again along the new top edge.
 xdotool windowsize --sync "$GAME_WINDOW" 1000 700
 [ "$(window_size)" = "1000x700" ] || fail "the window is $(window_size) after resizing"
 resized() { band "$1" 1000; }
 shot_until console-resized resized >/dev/null
 key grave
+# At 1024 x 640 the picking window, which opened 600 pixels up, moves down
+# into the window and clear of the heads-up bar's hint along the top edge:
+# its picture leaves the top 40 rows and shows whole below them.
+xdotool windowsize --sync "$GAME_WINDOW" 1024 640
+picture() { share "$1" "$2" "r > 0.8 && abs(r - g) < 0.03 && abs(g - b) < 0.03"; }
+clear_of_hint() { ! above "$(picture "$1" 1024x40+0+0)" 0.05 && above "$(picture "$1" 90x90+605+60)" 0.5; }
+shot_until fbo-1024x640 clear_of_hint >/dev/null
 xdotool windowsize --sync "$GAME_WINDOW" 1280 800
 restored() { no_console "$1" && [ "$(brightness "$1" 1270 790)" -gt 60 ]; }
 shot_until restored restored >/dev/null
@@ -181,7 +189,25 @@ wired() { above "$(sky_through "$1")" "$(awk -v t="$through" 'BEGIN { print t + 
 shot_until wireframe wired >/dev/null
 key F4
 filled() { ! above "$(sky_through "$1")" "$(awk -v t="$through" 'BEGIN { print t + 0.05 }')"; }
-shot_until solid-again filled >/dev/null
+solid="$(shot_until solid-again filled)"
+
+# Page Down switches the main light, the sun's, off and on; Page Up a faint
+# blue fill light on and off. The ground shows each change, and both lamps
+# back as they started give the first picture again.
+ground_grey() { grey "$1" "$GROUND"; }
+blueness() { convert "$1" -crop "$GROUND" +repage -format "%[fx:mean.b - mean.r]" info:; }
+as_lit() { awk -v a="$(ground_grey "$1")" -v b="$(ground_grey "$solid")" -v c="$(blueness "$1")" -v d="$(blueness "$solid")" \
+  'BEGIN { exit !(a > b * 0.97 && a < b * 1.03 && c - d < 0.01 && d - c < 0.01) }'; }
+sunless() { above "$(ground_grey "$solid")" "$(awk -v g="$(ground_grey "$1")" 'BEGIN { print g * 1.25 }')"; }
+bluer() { above "$(blueness "$1")" "$(awk -v b="$(blueness "$solid")" 'BEGIN { print b + 0.02 }')"; }
+key Page_Down
+shot_until sun-off sunless >/dev/null
+key Page_Down
+shot_until sun-on as_lit >/dev/null
+key Page_Up
+shot_until fill-on bluer >/dev/null
+key Page_Up
+shot_until fill-off as_lit >/dev/null
 
 # W held for about a second carries the player over the ground at two units a
 # second. The first update with W held may count the time since the one
@@ -272,6 +298,16 @@ same="$(coarse_difference "$dug" "$again")"
 apart="$(coarse_difference "$before" "$again")"
 echo "after the restart the view is $same from the dug one and $apart from the one before digging"
 [ "$same" -lt $((apart / 2)) ] || fail "the hole is not there after the restart"
+# Two notches down: the paint tool, with material 5 (key 3). Each repainted
+# voxel is reported on standard output while the game runs, not at its end.
+xdotool click 5
+xdotool click 5
+key 3
+frames 1
+xdotool mousedown 1
+frames 2
+xdotool mouseup 1
+wait_for_output "Setting material: 5" 60
 key Escape
 shot_until leaving menu >/dev/null
 click 640 360
