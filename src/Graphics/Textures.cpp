@@ -3,33 +3,87 @@
 #include "Game/ResourcePath.h"
 
 #include <SFML/Graphics/Image.hpp>
-#include <cstring>
+#include <algorithm>
+#include <condition_variable>
+#include <future>
 #include <iostream>
 #include <map>
+#include <mutex>
+#include <optional>
 
 namespace {
 
 const std::string textureDirectory = "resources\\textures\\";
 const GLfloat anisotropy = 4.0f;
 
-ImageData decode(const std::string& path, bool flip)
+// Rows in the file's order; empty when the file cannot be read.
+ImageData decodeFile(const std::string& path)
 {
     sf::Image image;
     image.loadFromFile(resourcePath(path));
     ImageData data;
     const sf::Vector2u size = image.getSize();
-    if (size.x == 0 || size.y == 0) {
+    if (size.x == 0 || size.y == 0)
+        return data;
+    data.width = size.x;
+    data.height = size.y;
+    const std::uint8_t* pixels = image.getPixelsPtr();
+    data.pixels.assign(pixels, pixels + static_cast<std::size_t>(size.x) * size.y * 4);
+    return data;
+}
+
+// Images decoded ahead by prefetchImages, each with the number of reads it
+// still serves. `mutex` guards the map; `decoded` wakes readers waiting for
+// an image the thread has not finished.
+struct Prefetch
+{
+    struct Entry
+    {
+        int reads = 0;
+        bool ready = false;
+        ImageData image;
+    };
+    std::mutex mutex;
+    std::condition_variable decoded;
+    std::map<std::string, Entry> entries;
+    // Joined at exit, so the thread never outlives what it writes to.
+    std::future<void> worker;
+
+    static Prefetch& instance()
+    {
+        static Prefetch prefetch;
+        return prefetch;
+    }
+
+    // The image for one read of the path, or nothing when it was not prefetched.
+    std::optional<ImageData> take(const std::string& path)
+    {
+        std::unique_lock<std::mutex> lock(mutex);
+        auto found = entries.find(path);
+        if (found == entries.end())
+            return std::nullopt;
+        decoded.wait(lock, [&] { return found->second.ready; });
+        if (--found->second.reads > 0)
+            return found->second.image;
+        ImageData image = std::move(found->second.image);
+        entries.erase(found);
+        return image;
+    }
+};
+
+ImageData decode(const std::string& path, bool flip)
+{
+    std::optional<ImageData> prefetched = Prefetch::instance().take(path);
+    ImageData data = prefetched ? std::move(*prefetched) : decodeFile(path);
+    if (data.pixels.empty()) {
         std::cout << "Error loading image data!\n";
         return data;
     }
-    data.width = size.x;
-    data.height = size.y;
-    data.pixels.resize(static_cast<std::size_t>(size.x) * size.y * 4);
-    const std::size_t rowBytes = static_cast<std::size_t>(size.x) * 4;
-    const std::uint8_t* source = image.getPixelsPtr();
-    for (unsigned row = 0; row < size.y; ++row) {
-        const unsigned sourceRow = flip ? size.y - 1 - row : row;
-        std::memcpy(&data.pixels[row * rowBytes], source + sourceRow * rowBytes, rowBytes);
+    if (flip) {
+        const std::size_t rowBytes = static_cast<std::size_t>(data.width) * 4;
+        for (int row = 0; row < data.height / 2; ++row)
+            std::swap_ranges(data.pixels.begin() + row * rowBytes, data.pixels.begin() + (row + 1) * rowBytes,
+                data.pixels.begin() + (data.height - 1 - row) * rowBytes);
     }
     return data;
 }
@@ -71,6 +125,30 @@ void setFiltersAndWrap(GLenum target, GLint wrap)
 }
 
 } // namespace
+
+void prefetchImages(const std::vector<std::string>& paths)
+{
+    Prefetch& prefetch = Prefetch::instance();
+    std::vector<std::string> unique;
+    {
+        std::lock_guard<std::mutex> lock(prefetch.mutex);
+        for (const std::string& path : paths)
+            if (prefetch.entries[path].reads++ == 0)
+                unique.push_back(path);
+    }
+    if (prefetch.worker.valid())
+        prefetch.worker.wait();
+    prefetch.worker = std::async(std::launch::async, [&prefetch, unique] {
+        for (const std::string& path : unique) {
+            ImageData image = decodeFile(path);
+            std::lock_guard<std::mutex> lock(prefetch.mutex);
+            Prefetch::Entry& entry = prefetch.entries[path];
+            entry.image = std::move(image);
+            entry.ready = true;
+            prefetch.decoded.notify_all();
+        }
+    });
+}
 
 ImageData readImage(const std::string& path)
 {
