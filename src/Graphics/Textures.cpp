@@ -108,6 +108,64 @@ ImageData readStack(const std::vector<std::string>& paths, ImageData (*read)(con
     return stack;
 }
 
+// One mipmap level of a 2D texture, a 2D array (layers in `depth`) or a 3D
+// texture, RGBA.
+struct Level
+{
+    int width;
+    int height;
+    int depth;
+    std::vector<std::uint8_t> pixels;
+};
+
+// The next level down: each texel the mean of the 2 x 2 texels (2 x 2 x 2
+// when `halveDepth`) it covers, edges repeated for odd sizes.
+Level halve(const Level& in, bool halveDepth)
+{
+    Level out { std::max(1, in.width / 2), std::max(1, in.height / 2), halveDepth ? std::max(1, in.depth / 2) : in.depth,
+        {} };
+    out.pixels.resize(static_cast<std::size_t>(out.width) * out.height * out.depth * 4);
+    const int depthSpan = halveDepth ? 2 : 1;
+    const int count = 4 * depthSpan;
+    auto texel = [&in](int x, int y, int z) {
+        return &in.pixels[((static_cast<std::size_t>(std::min(z, in.depth - 1)) * in.height + std::min(y, in.height - 1))
+                              * in.width
+                              + std::min(x, in.width - 1))
+            * 4];
+    };
+    std::uint8_t* target = out.pixels.data();
+    for (int z = 0; z < out.depth; ++z)
+        for (int y = 0; y < out.height; ++y)
+            for (int x = 0; x < out.width; ++x, target += 4)
+                for (int channel = 0; channel < 4; ++channel) {
+                    int sum = count / 2;
+                    for (int dz = 0; dz < depthSpan; ++dz)
+                        for (int dy = 0; dy < 2; ++dy)
+                            for (int dx = 0; dx < 2; ++dx)
+                                sum += texel(2 * x + dx, 2 * y + dy, z * depthSpan + dz)[channel];
+                    target[channel] = static_cast<std::uint8_t>(sum / count);
+                }
+    return out;
+}
+
+// Uploads every mipmap level, made here: the driver's own generation runs a
+// shader that a software rasteriser first has to compile, which took most
+// of the time start-up spent on textures.
+void uploadWithMipmaps(GLenum target, GLint internalFormat, Level level)
+{
+    for (GLint index = 0;; ++index) {
+        if (target == GL_TEXTURE_2D)
+            glTexImage2D(target, index, internalFormat, level.width, level.height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                level.pixels.data());
+        else
+            glTexImage3D(target, index, internalFormat, level.width, level.height, level.depth, 0, GL_RGBA,
+                GL_UNSIGNED_BYTE, level.pixels.data());
+        if (level.width == 1 && level.height == 1 && (target != GL_TEXTURE_3D || level.depth == 1))
+            return;
+        level = halve(level, target == GL_TEXTURE_3D);
+    }
+}
+
 void setAnisotropy(GLenum target)
 {
     if (GLEW_EXT_texture_filter_anisotropic)
@@ -173,10 +231,8 @@ Texture* getTexture2D(const std::string& name)
     Texture* texture = new Texture { 0, image.width, image.height, GL_TEXTURE_2D, true };
     glGenTextures(1, &texture->id);
     glBindTexture(GL_TEXTURE_2D, texture->id);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, image.width, image.height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
-        image.pixels.data());
+    uploadWithMipmaps(GL_TEXTURE_2D, GL_RGBA8, { image.width, image.height, 1, std::move(image.pixels) });
     setAnisotropy(GL_TEXTURE_2D);
-    glGenerateMipmap(GL_TEXTURE_2D);
     setFiltersAndWrap(GL_TEXTURE_2D, GL_REPEAT);
     glBindTexture(GL_TEXTURE_2D, 0);
     cache[name] = texture;
@@ -203,9 +259,8 @@ Texture* getTextureArray(const std::vector<std::string>& names)
     Texture* texture = new Texture { 0, layers.width, layers.height, GL_TEXTURE_2D_ARRAY, true };
     glGenTextures(1, &texture->id);
     glBindTexture(GL_TEXTURE_2D_ARRAY, texture->id);
-    glTexImage3D(GL_TEXTURE_2D_ARRAY, 0, GL_RGBA, layers.width, layers.height, names.size(), 0, GL_RGBA,
-        GL_UNSIGNED_BYTE, layers.pixels.data());
-    glGenerateMipmap(GL_TEXTURE_2D_ARRAY);
+    uploadWithMipmaps(GL_TEXTURE_2D_ARRAY, GL_RGBA,
+        { layers.width, layers.height, static_cast<int>(names.size()), std::move(layers.pixels) });
     setAnisotropy(GL_TEXTURE_2D_ARRAY);
     setFiltersAndWrap(GL_TEXTURE_2D_ARRAY, GL_REPEAT);
     glBindTexture(GL_TEXTURE_2D_ARRAY, 0);
@@ -225,9 +280,8 @@ GLuint createTexture3D(const std::vector<std::string>& paths, bool repeat)
     GLuint id = 0;
     glGenTextures(1, &id);
     glBindTexture(GL_TEXTURE_3D, id);
-    glTexImage3D(GL_TEXTURE_3D, 0, GL_RGBA8, slices.width, slices.height, paths.size(), 0, GL_RGBA,
-        GL_UNSIGNED_BYTE, slices.pixels.data());
-    glGenerateMipmap(GL_TEXTURE_3D);
+    uploadWithMipmaps(
+        GL_TEXTURE_3D, GL_RGBA8, { slices.width, slices.height, static_cast<int>(paths.size()), std::move(slices.pixels) });
     setFiltersAndWrap(GL_TEXTURE_3D, repeat ? GL_REPEAT : GL_CLAMP_TO_EDGE);
     glBindTexture(GL_TEXTURE_3D, 0);
     return id;
