@@ -216,6 +216,12 @@ void Game::runFrame()
 bool Game::load()
 {
     using Clock = StartupPhases::Clock;
+    // The loading screen comes first.
+    if (lastLoadingFrame == Clock::time_point())
+        return true;
+    // The terrain exists from the first step on.
+    if (scene->terrain)
+        phases.setFraction(StartupPhases::Terrain, scene->terrain->progress() / 100.0);
     if (nextStep < loadingSteps.size()) {
         const Scene::LoadingStep& step = loadingSteps[nextStep++];
         const bool lastOfPhase = std::none_of(loadingSteps.begin() + nextStep, loadingSteps.end(),
@@ -226,7 +232,6 @@ bool Game::load()
         if (step.phase != StartupPhases::Terrain)
             phases.end(step.phase, Clock::now(), lastOfPhase);
     } else {
-        phases.setFraction(StartupPhases::Terrain, scene->terrain->progress() / 100.0);
         if (scene->terrain->passDone())
             return true;
         // Only the terrain's thread is at work.
