@@ -25,12 +25,22 @@
 #include <ctime>
 #include <iostream>
 #include <sstream>
+#include <thread>
 
 // Read by the framebuffer code to know how many colour attachments exist.
 int maxColorAttachments = 0;
 
-Game::Game(const std::string& title)
+namespace {
+const auto loadingFrameInterval = std::chrono::milliseconds(300);
+}
+
+Game::Game(const std::string& title, StartupPhases::Clock::time_point launch)
+    : phases(launch)
 {
+    using Clock = StartupPhases::Clock;
+    // From launch: the members built before this body include SFML's shared
+    // context, the first OpenGL context of the program.
+    phases.begin(StartupPhases::Window, launch);
     Window& win = Window::getInstance();
     win.width = 800;
     win.height = 600;
@@ -94,14 +104,22 @@ Game::Game(const std::string& title)
         glGetIntegerv(GL_MAX_COLOR_ATTACHMENTS_EXT, &maxColorAttachments);
     }
 
+    phases.end(StartupPhases::Window, Clock::now());
+
+    phases.begin(StartupPhases::Fonts, Clock::now());
     if (Fonts::getInstance().hasError()) {
         std::cout << "Error: Could not initialize fonts!\n";
         ok = false;
     }
+    phases.end(StartupPhases::Fonts, Clock::now());
 
     if (ok) {
         initGL();
-        scene->setUp();
+        phases.begin(StartupPhases::Shaders, Clock::now());
+        scene->setUpLoadingScreen();
+        phases.end(StartupPhases::Shaders, Clock::now(), false);
+        loadingSteps = scene->loadingSteps();
+        resize(win.width, win.height);
         std::srand(static_cast<unsigned>(std::time(nullptr)));
         updateClock.restart();
     }
@@ -151,14 +169,10 @@ int Game::start()
     Window& win = Window::getInstance();
     int result = 0;
     try {
-        resize(win.width, win.height);
         state = 1;
         updateClock.restart();
-        while (win.running) {
-            processEvents();
-            update();
-            render();
-        }
+        while (win.running)
+            runFrame();
     } catch (const char* message) {
         std::cout << message << "\n";
         Console::getInstance().log("Unhandled exception in GAME::START()!");
@@ -173,6 +187,66 @@ int Game::start()
     }
     shutdown();
     return result;
+}
+
+void Game::runFrame()
+{
+    using Clock = FrameProfile::Clock;
+    profile.begin(Clock::now());
+    processEvents();
+    profile.mark("events", Clock::now());
+    if (interface->loading) {
+        const bool frameDue = load();
+        profile.mark("loading", Clock::now());
+        if (!frameDue)
+            return;
+    }
+    update();
+    if (!playable && !interface->loading)
+        phases.end(StartupPhases::Terrain, Clock::now());
+    render();
+    const std::string slowFrame = profile.end();
+    StatsManager& stats = StatsManager::getInstance();
+    if (playable) {
+        if (!slowFrame.empty())
+            std::cout << slowFrame << std::endl;
+        stats.setStat("Worst frame ms, last 10 s", profile.worstRecentMs());
+    } else if (!interface->loading) {
+        const Clock::time_point shown = Clock::now();
+        std::cout << phases.report(shown) << std::endl;
+        stats.setStat("Start-up ms", static_cast<double>(phases.totalMs(shown)));
+        playable = true;
+    }
+}
+
+bool Game::load()
+{
+    using Clock = StartupPhases::Clock;
+    // The loading screen comes first.
+    if (lastLoadingFrame == Clock::time_point())
+        return true;
+    // The terrain exists from the first step on.
+    if (scene->terrain)
+        phases.setFraction(StartupPhases::Terrain, scene->terrain->progress() / 100.0);
+    if (nextStep < loadingSteps.size()) {
+        const Scene::LoadingStep& step = loadingSteps[nextStep++];
+        const bool lastOfPhase = std::none_of(loadingSteps.begin() + nextStep, loadingSteps.end(),
+            [&step](const Scene::LoadingStep& later) { return later.phase == step.phase; });
+        phases.begin(step.phase, Clock::now());
+        step.run();
+        // The terrain's phase ends with its thread's first pass.
+        if (step.phase != StartupPhases::Terrain)
+            phases.end(step.phase, Clock::now(), lastOfPhase);
+    } else {
+        if (scene->terrain->passDone())
+            return true;
+        // Only the terrain's thread is at work.
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    // A loading frame costs a software rasteriser a good part of the time
+    // the steps take, and takes the processor from the terrain's thread: a
+    // few a second show the bar moving.
+    return Clock::now() - lastLoadingFrame >= loadingFrameInterval;
 }
 
 void Game::shutdown()
@@ -286,8 +360,9 @@ void Game::dragMotion(int x, int y)
 void Game::update()
 {
     Window& win = Window::getInstance();
-    if (updateClock.getElapsedTime().asSeconds() > 0.016666666666666666) {
-        scene->update(updateClock.restart().asSeconds());
+    // The scene exists once every start-up step has run.
+    if (nextStep == loadingSteps.size() && updateClock.getElapsedTime().asSeconds() > 0.016666666666666666) {
+        scene->update(updateClock.restart().asSeconds(), profile);
     }
 
     if (win.mouseMode == 1) {
@@ -316,8 +391,9 @@ void Game::render()
         static_cast<float>(win.clearColor[2]), 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
 
+    profile.mark("render clear", FrameProfile::Clock::now());
     glPushMatrix();
-    scene->render3D();
+    scene->render3D(profile);
     glPopMatrix();
 
     glDisable(GL_DEPTH_TEST);
@@ -351,14 +427,21 @@ void Game::render()
     glEnable(GL_LIGHTING);
     glMatrixMode(GL_MODELVIEW);
     glEnable(GL_DEPTH_TEST);
+    profile.mark("render overlay", FrameProfile::Clock::now());
     window.display();
+    profile.mark("swap", FrameProfile::Clock::now());
+    if (interface->loading) {
+        if (lastLoadingFrame == FrameProfile::Clock::time_point())
+            phases.firstFrameShown(FrameProfile::Clock::now());
+        lastLoadingFrame = FrameProfile::Clock::now();
+    }
 }
 
 void Game::drawOverlay()
 {
     basic->use();
     glEnable(GL_TEXTURE_2D);
-    interface->draw(scene->terrain->progress());
+    interface->draw(phases.percent());
     if (!interface->menuOpen && !interface->loading) {
         const Window& win = Window::getInstance();
         const int cx = win.width / 2;
@@ -384,6 +467,11 @@ void Game::drawOverlay()
 
 void Game::resize(int width, int height)
 {
+    // The window reports the size it was opened with as a resize.
+    if (width == appliedWidth && height == appliedHeight)
+        return;
+    appliedWidth = width;
+    appliedHeight = height;
     Camera& camera = Camera::getInstance();
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "Game/FrameProfile.h"
+#include "Game/Scene.h"
 #include "Game/SettingsFile.h"
+#include "Game/StartupPhases.h"
 
 #include <SFML/System/Clock.hpp>
 #include <SFML/Window/Event.hpp>
@@ -10,14 +13,15 @@
 #include <string>
 
 class Interface;
-class Scene;
 
-// The program: opens the window, sets up the scene and runs the main loop
-// (events, a 60 Hz update, render) until the window closes or "exit" runs.
-// Main thread only.
+// The program: opens the window, shows the loading screen while the scene is
+// set up step by step and the terrain's first pass runs, and runs the main
+// loop (events, a 60 Hz update, render) until the window closes or "exit"
+// runs. Main thread only.
 class Game {
 public:
-    explicit Game(const std::string& title);
+    // `launch` is when the program started, for the start-up times.
+    Game(const std::string& title, StartupPhases::Clock::time_point launch);
     ~Game();
 
     // Runs the main loop; 0 after a normal end, 1 after a failed start or a
@@ -29,6 +33,11 @@ public:
 private:
     void initGL();
     void processEvents();
+    // One pass of the main loop, timed step by step.
+    void runFrame();
+    // While loading: runs the next start-up step, or waits a little for the
+    // terrain's first pass; false when no new loading frame is due.
+    bool load();
     void update();
     void render();
     void drawOverlay();
@@ -57,4 +66,13 @@ private:
     bool leftHeld = false, rightHeld = false;
     std::string fpsText;
     sf::Clock updateClock;
+    int appliedWidth = 0, appliedHeight = 0;
+
+    StartupPhases phases;
+    std::vector<Scene::LoadingStep> loadingSteps;
+    std::size_t nextStep = 0;
+    // Frames are timed once the world has shown.
+    bool playable = false;
+    FrameProfile::Clock::time_point lastLoadingFrame;
+    FrameProfile profile;
 };

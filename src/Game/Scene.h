@@ -1,6 +1,11 @@
 #pragma once
 
+#include "Game/FrameProfile.h"
+#include "Game/StartupPhases.h"
+
+#include <functional>
 #include <memory>
+#include <vector>
 
 namespace sf {
 class Music;
@@ -22,10 +27,23 @@ public:
     Scene();
     ~Scene();
 
-    // Lights, shared programs, menus, music and the world, in start-up order.
-    void setUp();
-    void update(double dt);
-    void render3D();
+    // One piece of start-up, run between two frames of the loading screen.
+    struct LoadingStep
+    {
+        StartupPhases::Phase phase;
+        std::function<void()> run;
+    };
+
+    // What the loading screen needs: lights, the shared programs and the
+    // menus, with the loading flag set.
+    void setUpLoadingScreen();
+    // The rest, in order: the world with the terrain's thread first, so that
+    // its first pass overlaps everything else, then sounds, programs, models
+    // and textures.
+    std::vector<LoadingStep> loadingSteps();
+    // Steps of the update and the render are marked in the profile.
+    void update(double dt, FrameProfile& profile);
+    void render3D(FrameProfile& profile);
 
     std::unique_ptr<Camera> camera;
     std::unique_ptr<Lights> lights;

@@ -1,17 +1,19 @@
 #include "Game/Game.h"
 
+#include <chrono>
 #include <cstdio>
 #include <iostream>
 
 int main()
 {
+    const auto launch = std::chrono::steady_clock::now();
     // Every message is a line: written to a file or a pipe, each one leaves
     // whole at its line end and in order with standard error, as it does on a
     // terminal (standard output goes through stdio, which the streams share).
     std::setvbuf(stdout, nullptr, _IOLBF, BUFSIZ);
     int result;
     {
-        Game game("Glebeworks");
+        Game game("Glebeworks", launch);
         result = game.start();
         if (!game.startedUp())
             std::cout << "Game could not start...\n";

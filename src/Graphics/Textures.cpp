@@ -3,33 +3,87 @@
 #include "Game/ResourcePath.h"
 
 #include <SFML/Graphics/Image.hpp>
-#include <cstring>
+#include <algorithm>
+#include <condition_variable>
+#include <future>
 #include <iostream>
 #include <map>
+#include <mutex>
+#include <optional>
 
 namespace {
 
 const std::string textureDirectory = "resources\\textures\\";
 const GLfloat anisotropy = 4.0f;
 
-ImageData decode(const std::string& path, bool flip)
+// Rows in the file's order; empty when the file cannot be read.
+ImageData decodeFile(const std::string& path)
 {
     sf::Image image;
     image.loadFromFile(resourcePath(path));
     ImageData data;
     const sf::Vector2u size = image.getSize();
-    if (size.x == 0 || size.y == 0) {
+    if (size.x == 0 || size.y == 0)
+        return data;
+    data.width = size.x;
+    data.height = size.y;
+    const std::uint8_t* pixels = image.getPixelsPtr();
+    data.pixels.assign(pixels, pixels + static_cast<std::size_t>(size.x) * size.y * 4);
+    return data;
+}
+
+// Images decoded ahead by prefetchImages, each with the number of reads it
+// still serves. `mutex` guards the map; `decoded` wakes readers waiting for
+// an image the thread has not finished.
+struct Prefetch
+{
+    struct Entry
+    {
+        int reads = 0;
+        bool ready = false;
+        ImageData image;
+    };
+    std::mutex mutex;
+    std::condition_variable decoded;
+    std::map<std::string, Entry> entries;
+    // Joined at exit, so the thread never outlives what it writes to.
+    std::future<void> worker;
+
+    static Prefetch& instance()
+    {
+        static Prefetch prefetch;
+        return prefetch;
+    }
+
+    // The image for one read of the path, or nothing when it was not prefetched.
+    std::optional<ImageData> take(const std::string& path)
+    {
+        std::unique_lock<std::mutex> lock(mutex);
+        auto found = entries.find(path);
+        if (found == entries.end())
+            return std::nullopt;
+        decoded.wait(lock, [&] { return found->second.ready; });
+        if (--found->second.reads > 0)
+            return found->second.image;
+        ImageData image = std::move(found->second.image);
+        entries.erase(found);
+        return image;
+    }
+};
+
+ImageData decode(const std::string& path, bool flip)
+{
+    std::optional<ImageData> prefetched = Prefetch::instance().take(path);
+    ImageData data = prefetched ? std::move(*prefetched) : decodeFile(path);
+    if (data.pixels.empty()) {
         std::cout << "Error loading image data!\n";
         return data;
     }
-    data.width = size.x;
-    data.height = size.y;
-    data.pixels.resize(static_cast<std::size_t>(size.x) * size.y * 4);
-    const std::size_t rowBytes = static_cast<std::size_t>(size.x) * 4;
-    const std::uint8_t* source = image.getPixelsPtr();
-    for (unsigned row = 0; row < size.y; ++row) {
-        const unsigned sourceRow = flip ? size.y - 1 - row : row;
-        std::memcpy(&data.pixels[row * rowBytes], source + sourceRow * rowBytes, rowBytes);
+    if (flip) {
+        const std::size_t rowBytes = static_cast<std::size_t>(data.width) * 4;
+        for (int row = 0; row < data.height / 2; ++row)
+            std::swap_ranges(data.pixels.begin() + row * rowBytes, data.pixels.begin() + (row + 1) * rowBytes,
+                data.pixels.begin() + (data.height - 1 - row) * rowBytes);
     }
     return data;
 }
@@ -54,6 +108,64 @@ ImageData readStack(const std::vector<std::string>& paths, ImageData (*read)(con
     return stack;
 }
 
+// One mipmap level of a 2D texture, a 2D array (layers in `depth`) or a 3D
+// texture, RGBA.
+struct Level
+{
+    int width;
+    int height;
+    int depth;
+    std::vector<std::uint8_t> pixels;
+};
+
+// The next level down: each texel the mean of the 2 x 2 texels (2 x 2 x 2
+// when `halveDepth`) it covers, edges repeated for odd sizes.
+Level halve(const Level& in, bool halveDepth)
+{
+    Level out { std::max(1, in.width / 2), std::max(1, in.height / 2), halveDepth ? std::max(1, in.depth / 2) : in.depth,
+        {} };
+    out.pixels.resize(static_cast<std::size_t>(out.width) * out.height * out.depth * 4);
+    const int depthSpan = halveDepth ? 2 : 1;
+    const int count = 4 * depthSpan;
+    auto texel = [&in](int x, int y, int z) {
+        return &in.pixels[((static_cast<std::size_t>(std::min(z, in.depth - 1)) * in.height + std::min(y, in.height - 1))
+                              * in.width
+                              + std::min(x, in.width - 1))
+            * 4];
+    };
+    std::uint8_t* target = out.pixels.data();
+    for (int z = 0; z < out.depth; ++z)
+        for (int y = 0; y < out.height; ++y)
+            for (int x = 0; x < out.width; ++x, target += 4)
+                for (int channel = 0; channel < 4; ++channel) {
+                    int sum = count / 2;
+                    for (int dz = 0; dz < depthSpan; ++dz)
+                        for (int dy = 0; dy < 2; ++dy)
+                            for (int dx = 0; dx < 2; ++dx)
+                                sum += texel(2 * x + dx, 2 * y + dy, z * depthSpan + dz)[channel];
+                    target[channel] = static_cast<std::uint8_t>(sum / count);
+                }
+    return out;
+}
+
+// Uploads every mipmap level, made here: the driver's own generation runs a
+// shader that a software rasteriser first has to compile, which took most
+// of the time start-up spent on textures.
+void uploadWithMipmaps(GLenum target, GLint internalFormat, Level level)
+{
+    for (GLint index = 0;; ++index) {
+        if (target == GL_TEXTURE_2D)
+            glTexImage2D(target, index, internalFormat, level.width, level.height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                level.pixels.data());
+        else
+            glTexImage3D(target, index, internalFormat, level.width, level.height, level.depth, 0, GL_RGBA,
+                GL_UNSIGNED_BYTE, level.pixels.data());
+        if (level.width == 1 && level.height == 1 && (target != GL_TEXTURE_3D || level.depth == 1))
+            return;
+        level = halve(level, target == GL_TEXTURE_3D);
+    }
+}
+
 void setAnisotropy(GLenum target)
 {
     if (GLEW_EXT_texture_filter_anisotropic)
@@ -71,6 +183,30 @@ void setFiltersAndWrap(GLenum target, GLint wrap)
 }
 
 } // namespace
+
+void prefetchImages(const std::vector<std::string>& paths)
+{
+    Prefetch& prefetch = Prefetch::instance();
+    std::vector<std::string> unique;
+    {
+        std::lock_guard<std::mutex> lock(prefetch.mutex);
+        for (const std::string& path : paths)
+            if (prefetch.entries[path].reads++ == 0)
+                unique.push_back(path);
+    }
+    if (prefetch.worker.valid())
+        prefetch.worker.wait();
+    prefetch.worker = std::async(std::launch::async, [&prefetch, unique] {
+        for (const std::string& path : unique) {
+            ImageData image = decodeFile(path);
+            std::lock_guard<std::mutex> lock(prefetch.mutex);
+            Prefetch::Entry& entry = prefetch.entries[path];
+            entry.image = std::move(image);
+            entry.ready = true;
+            prefetch.decoded.notify_all();
+        }
+    });
+}
 
 ImageData readImage(const std::string& path)
 {
@@ -95,10 +231,8 @@ Texture* getTexture2D(const std::string& name)
     Texture* texture = new Texture { 0, image.width, image.height, GL_TEXTURE_2D, true };
     glGenTextures(1, &texture->id);
     glBindTexture(GL_TEXTURE_2D, texture->id);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, image.width, image.height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
-        image.pixels.data());
+    uploadWithMipmaps(GL_TEXTURE_2D, GL_RGBA8, { image.width, image.height, 1, std::move(image.pixels) });
     setAnisotropy(GL_TEXTURE_2D);
-    glGenerateMipmap(GL_TEXTURE_2D);
     setFiltersAndWrap(GL_TEXTURE_2D, GL_REPEAT);
     glBindTexture(GL_TEXTURE_2D, 0);
     cache[name] = texture;
@@ -125,9 +259,8 @@ Texture* getTextureArray(const std::vector<std::string>& names)
     Texture* texture = new Texture { 0, layers.width, layers.height, GL_TEXTURE_2D_ARRAY, true };
     glGenTextures(1, &texture->id);
     glBindTexture(GL_TEXTURE_2D_ARRAY, texture->id);
-    glTexImage3D(GL_TEXTURE_2D_ARRAY, 0, GL_RGBA, layers.width, layers.height, names.size(), 0, GL_RGBA,
-        GL_UNSIGNED_BYTE, layers.pixels.data());
-    glGenerateMipmap(GL_TEXTURE_2D_ARRAY);
+    uploadWithMipmaps(GL_TEXTURE_2D_ARRAY, GL_RGBA,
+        { layers.width, layers.height, static_cast<int>(names.size()), std::move(layers.pixels) });
     setAnisotropy(GL_TEXTURE_2D_ARRAY);
     setFiltersAndWrap(GL_TEXTURE_2D_ARRAY, GL_REPEAT);
     glBindTexture(GL_TEXTURE_2D_ARRAY, 0);
@@ -147,9 +280,8 @@ GLuint createTexture3D(const std::vector<std::string>& paths, bool repeat)
     GLuint id = 0;
     glGenTextures(1, &id);
     glBindTexture(GL_TEXTURE_3D, id);
-    glTexImage3D(GL_TEXTURE_3D, 0, GL_RGBA8, slices.width, slices.height, paths.size(), 0, GL_RGBA,
-        GL_UNSIGNED_BYTE, slices.pixels.data());
-    glGenerateMipmap(GL_TEXTURE_3D);
+    uploadWithMipmaps(
+        GL_TEXTURE_3D, GL_RGBA8, { slices.width, slices.height, static_cast<int>(paths.size()), std::move(slices.pixels) });
     setFiltersAndWrap(GL_TEXTURE_3D, repeat ? GL_REPEAT : GL_CLAMP_TO_EDGE);
     glBindTexture(GL_TEXTURE_3D, 0);
     return id;

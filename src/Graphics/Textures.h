@@ -24,6 +24,12 @@ struct ImageData
     std::vector<std::uint8_t> pixels;
 };
 
+// Starts decoding the images on a thread of its own, so that the reads that
+// follow take the pixels instead of the files: start-up decodes while the
+// main thread does other work. Each listed path serves one later read; a
+// read waits for its image if the thread has not reached it yet. Any thread.
+void prefetchImages(const std::vector<std::string>& paths);
+
 // Rows bottom-up, as OpenGL expects them.
 ImageData readImage(const std::string& path);
 // Rows in the file's top-down order.

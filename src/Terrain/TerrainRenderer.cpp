@@ -27,6 +27,9 @@ namespace {
 const char* const modelPath = "./Resources/Shaders/model";
 const int causticFrames = 32;
 const float pickMarkRadius = 0.3f;
+const std::string textureDirectory = "resources\\textures\\";
+const std::string cloudsFile = "clouds.jpg";
+const std::string grassFile = "terrain/vegetation/grass_01/diffus3.tga";
 
 std::vector<std::string> causticFramePaths()
 {
@@ -112,32 +115,66 @@ struct TerrainRenderer::Frame
 };
 
 TerrainRenderer::TerrainRenderer(Terrain& terrain, ModelInstances::GroundFinder ground)
-    : dwarf(std::make_unique<Model>("resources\\models\\dwarf\\dwarf_smaller.obj"))
-    , forge(std::make_unique<Model>("resources\\models\\forge.obj"))
-    , terrainProgram(std::make_unique<ShaderProgram>("./Resources/Shaders/terrain"))
-    , waterProgram(std::make_unique<ShaderProgram>("./Resources/Shaders/water"))
-    , vegetationProgram(std::make_unique<ShaderProgram>("./Resources/Shaders/vegetation"))
-    , pickingProgram(std::make_unique<ShaderProgram>("./Resources/Shaders/model_colour_picking"))
-    , modelProgram(std::make_unique<ShaderProgram>(modelPath))
-    , outlineProgram(outlineFrom(modelPath))
-    , terrain(terrain)
+    : TerrainRenderer(terrain, std::move(ground), loadLater)
+{
+    loadPrograms();
+    loadModels();
+    loadTextures();
+}
+
+TerrainRenderer::TerrainRenderer(Terrain& terrain, ModelInstances::GroundFinder ground, LoadLater)
+    : terrain(terrain)
     , ground(std::move(ground))
     , start(std::chrono::steady_clock::now())
+{
+    const Window& window = Window::getInstance();
+    picking = std::make_unique<PickingBuffer>(window.width, window.height);
+    terrain.reloadShaders = [this] { reloadShaders(); };
+}
+
+void TerrainRenderer::loadPrograms()
+{
+    terrainProgram = std::make_unique<ShaderProgram>("./Resources/Shaders/terrain");
+    waterProgram = std::make_unique<ShaderProgram>("./Resources/Shaders/water");
+    vegetationProgram = std::make_unique<ShaderProgram>("./Resources/Shaders/vegetation");
+    pickingProgram = std::make_unique<ShaderProgram>("./Resources/Shaders/model_colour_picking");
+    modelProgram = std::make_unique<ShaderProgram>(modelPath);
+    outlineProgram = outlineFrom(modelPath);
+}
+
+void TerrainRenderer::loadModels()
+{
+    dwarf = std::make_unique<Model>("resources\\models\\dwarf\\dwarf_smaller.obj");
+    forge = std::make_unique<Model>("resources\\models\\forge.obj");
+}
+
+std::vector<std::string> TerrainRenderer::imageFiles()
+{
+    TerrainTextureRegistry& registry = TerrainTextureRegistry::getInstance();
+    registry.addTerrainLayers();
+    std::vector<std::string> files;
+    for (const std::vector<std::string>& list :
+        { registry.diffuseList(), registry.normalList(), registry.detailList(), { cloudsFile, grassFile } })
+        for (const std::string& name : list)
+            files.push_back(textureDirectory + name);
+    for (const std::string& path : causticFramePaths())
+        files.push_back(path);
+    return files;
+}
+
+void TerrainRenderer::loadTextures()
 {
     TerrainTextureRegistry& registry = TerrainTextureRegistry::getInstance();
     registry.addTerrainLayers();
     diffuseArray = idOf(getTextureArray(registry.diffuseList()));
     normalArray = idOf(getTextureArray(registry.normalList()));
     detailArray = idOf(getTextureArray(registry.detailList()));
-    noiseTexture = idOf(getTexture2D("clouds.jpg"));
-    vegetationTexture = idOf(getTextureArray({ "terrain/vegetation/grass_01/diffus3.tga" }));
+    noiseTexture = idOf(getTexture2D(cloudsFile));
+    vegetationTexture = idOf(getTextureArray({ grassFile }));
     causticsTexture = createTexture3D(causticFramePaths(), true);
     for (GLuint array : { diffuseArray, normalArray, detailArray, vegetationTexture })
         filterForRasteriser(GL_TEXTURE_2D_ARRAY, array);
     filterForRasteriser(GL_TEXTURE_2D, noiseTexture);
-    const Window& window = Window::getInstance();
-    picking = std::make_unique<PickingBuffer>(window.width, window.height);
-    terrain.reloadShaders = [this] { reloadShaders(); };
 }
 
 TerrainRenderer::~TerrainRenderer()

@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <memory>
+#include <string>
 #include <vector>
 
 class ComponentContainer;
@@ -51,6 +52,20 @@ public:
     // the terrain data manager finds it, and without a finder no instances
     // are placed.
     explicit TerrainRenderer(Terrain& terrain, ModelInstances::GroundFinder ground = dataManagerGround());
+    // Makes only the picking buffer; the owner then calls the three load
+    // steps, in any order, before the first render, e.g. between the frames
+    // of a loading screen.
+    struct LoadLater
+    {
+    };
+    static constexpr LoadLater loadLater {};
+    TerrainRenderer(Terrain& terrain, ModelInstances::GroundFinder ground, LoadLater);
+    void loadPrograms();
+    void loadModels();
+    void loadTextures();
+    // Every image file loadTextures() reads, once per read, for decoding
+    // them ahead (prefetchImages).
+    static std::vector<std::string> imageFiles();
     ~TerrainRenderer();
     TerrainRenderer(const TerrainRenderer&) = delete;
     TerrainRenderer& operator=(const TerrainRenderer&) = delete;

@@ -65,18 +65,6 @@ look_down() {
 start_game
 grep -q "^GLSL: ready\.$" "$WORK/stdout.txt" || fail "no \"GLSL: ready.\" line"
 [ "$(window_size)" = "1280x800" ] || fail "window is $(window_size), settings.ini asks for 1280x800"
-grep -qx "resources/terrain/Test-20DBSIZE-500m-radius-Map-3/" "$WORK/stdout.txt" ||
-  fail "the new world's folder was not announced"
-for n in $(seq 0 24); do
-  [ -d "$WORLD/data/$n" ] || fail "no data folder $n"
-done
-[ "$(world_value seed1) $(world_value seed2)" = "13 14" ] || fail "seeds $(world_value seed1) $(world_value seed2)"
-[ -f "$WORK/resources/keybindings.file" ] && [ ! -s "$WORK/resources/keybindings.file" ] ||
-  fail "the first start did not make an empty key bindings file"
-# The ground search climbs from the planet's centre along +x to the surface.
-read -r x y z <<<"$(user_position)"
-above "$x" 470 && above 530 "$x" && [ "$y $z" = "0 0" ] || fail "start at $x $y $z"
-
 # The loading bar runs from a quarter to three quarters of the width, its top
 # row 40% up, between two end marks that are white while the loading screen
 # is up. The bar is green, and grows while the update thread builds both rings.
@@ -101,6 +89,23 @@ for length in "${lengths[@]}"; do
   [ "$length" -gt 0 ] && [ "$length" -lt 640 ] && partial=1
 done
 [ -n "$partial" ] || fail "the bar never showed a partial build"
+
+# Once the world shows, one line gives the time of each start-up phase.
+wait_for_output "Ready in "
+grep -qE "^Ready in [0-9]+ ms: window [0-9]+, fonts [0-9]+, shaders [0-9]+, sounds [0-9]+, models [0-9]+, textures [0-9]+, terrain [0-9]+; first frame [0-9]+ ms$" "$WORK/stdout.txt" ||
+  fail "no \"Ready in\" line with the phase times"
+# The world is made behind the loading screen.
+grep -qx "resources/terrain/Test-20DBSIZE-500m-radius-Map-3/" "$WORK/stdout.txt" ||
+  fail "the new world's folder was not announced"
+for n in $(seq 0 24); do
+  [ -d "$WORLD/data/$n" ] || fail "no data folder $n"
+done
+[ "$(world_value seed1) $(world_value seed2)" = "13 14" ] || fail "seeds $(world_value seed1) $(world_value seed2)"
+[ -f "$WORK/resources/keybindings.file" ] && [ ! -s "$WORK/resources/keybindings.file" ] ||
+  fail "the first start did not make an empty key bindings file"
+# The ground search climbs from the planet's centre along +x to the surface.
+read -r x y z <<<"$(user_position)"
+above "$x" 470 && above 530 "$x" && [ "$y $z" = "0 0" ] || fail "start at $x $y $z"
 
 # The interface, over a world at a standstill at noon. The console's band
 # darkens what lies behind it and ends 325 pixels down (edge FILE WIDTH).
