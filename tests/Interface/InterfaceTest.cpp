@@ -7,6 +7,7 @@
 #include "Interface/TextField.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <tuple>
 #include <vector>
@@ -30,6 +31,7 @@ protected:
     void TearDown() override
     {
         Window::getInstance().running = true;
+        Window::getInstance().onResize(800, 600);
         FixedTextMeasure::TearDown();
     }
     static Point centre(const InterfaceComponent* c)
@@ -185,6 +187,57 @@ TEST_F(InterfaceTest, KeysAndClicksReachTheFocusedFieldAndWindows)
     EXPECT_EQ(window.getPosition(), Point(120, 110));
     ui->mouseButton(0, 170, 218, false);
     EXPECT_FALSE(ui->mouseDragged(400, 400));
+}
+
+TEST_F(InterfaceTest, ResizedWindowsStayInsideAndOffTheHeadsUpComponents)
+{
+    const auto resizeTo = [this](int w, int h) {
+        Window::getInstance().onResize(w, h);
+        ui->resize(w, h);
+    };
+    // Left, bottom, right and top, with the title bar above a window's body.
+    const auto box = [](const InterfaceComponent& c, int bar) {
+        return std::array<int, 4> { c.getPosition().first, c.getPosition().second, c.getRight(),
+            c.getTop() + bar };
+    };
+    resizeTo(1280, 800);
+    // The player's heads-up texts and a statistic-like column; the picking and
+    // help windows where the game opens them.
+    TextField tool("TOOL", "Current Tool:Basic Dig Tool", false),
+        hint("HINT", "Press ESC for menu, F to free mouse", false), height("HEIGHT", "500.25 m", false),
+        side("SIDE", "12 blocks", false);
+    Button help("HELP_BTN", "Help");
+    const std::pair<InterfaceComponent*, int> headsUp[]
+        = { { &tool, Interface::TopRow }, { &hint, Interface::TopRow }, { &help, Interface::TopRow },
+              { &height, Interface::BottomRow }, { &side, Interface::RightColumn } };
+    for (const auto& [component, placement] : headsUp)
+        ui->addComponent(component, placement);
+    ComponentContainer picking("FBO_CON", "FBO"), helpWindow("HELP_WIN", "Help");
+    picking.setSize(100, 100);
+    picking.setPosition(600, 600);
+    helpWindow.setSize(500, 140);
+    helpWindow.setPosition(200, 200);
+    ui->update(0.0);
+    ui->addWindow(&picking);
+    ui->addWindow(&helpWindow);
+    EXPECT_TRUE(picking.getPosition() == Point(600, 600) && helpWindow.getPosition() == Point(200, 200))
+        << "where they are clear already, the windows stay put";
+    for (const auto& [w, h] : { Point(1024, 640), Point(800, 600), Point(1920, 1080), Point(700, 400) }) {
+        resizeTo(w, h);
+        for (const ComponentContainer* window : { &picking, &helpWindow }) {
+            const auto [l, b, r, t] = box(*window, ComponentContainer::titleBarHeight);
+            EXPECT_TRUE(l >= 0 && b >= 0 && r <= w && t <= h) << window->getName() << " at " << w;
+            for (const auto& [component, placement] : headsUp) {
+                const auto [l2, b2, r2, t2] = box(*component, 0);
+                EXPECT_FALSE(l < r2 && l2 < r && b < t2 && b2 < t)
+                    << window->getName() << " over " << component->getName() << " at " << w;
+            }
+        }
+    }
+    // Too small for the window: its title bar stays on screen to move it by.
+    resizeTo(80, 60);
+    EXPECT_TRUE(
+        picking.getPosition().first == 0 && picking.getTop() + ComponentContainer::titleBarHeight == 60);
 }
 
 TEST_F(InterfaceTest, BackgroundWandersWithinItsBoundsTenTimesFasterWhileLoading)
