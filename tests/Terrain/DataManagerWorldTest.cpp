@@ -2,12 +2,9 @@
 
 #include "../World/ManagerFixture.h"
 #include "Graphics/TerrainTextureRegistry.h"
-#include "Terrain/CachedVoxelField.h"
-#include "Terrain/TerrainBlock.h"
 #include "TestFields.h"
 #include "World/TerrainDataManager.h"
 #include "World/Vox.h"
-#include "World/WaterVox.h"
 
 #include <gtest/gtest.h>
 
@@ -18,53 +15,6 @@ protected:
     std::unique_ptr<TerrainDataManager> manager = open();
     std::unique_ptr<DataManagerWorld> world = std::make_unique<DataManagerWorld>(*manager);
 };
-
-// Real cells of both rings around the viewer of a new world: the fields read what the voxel
-// handles read; welding while walking and the grass spacing grid give
-// exactly what the plain scans give, the normals are the data manager's, and
-// the blocks build the same mesh.
-TEST_F(DataManagerWorldTest, RealCellsMeshExactlyAsThePlainScansDo)
-{
-    auto layers = [](int material) { return TerrainTextureRegistry::getInstance().layerFor(material); };
-    const int grassLayer = layers(1);
-    std::size_t grass = 0;
-    for (const auto& [size, step] : { std::pair { 12, 2 }, std::pair { 40, 4 } })
-        for (const TerrainRing::Coordinates offset :
-            { TerrainRing::Coordinates { 0, 0, 0 }, { -1, 0, 0 }, { 0, 1, -1 } }) {
-            SCOPED_TRACE(testing::Message()
-                << "cell size " << size << " offset " << offset[0] << offset[1] << offset[2]);
-            const TerrainRing ring(1, size, 1);
-            const TerrainRing::Coordinates cell = ring.cellAt({ position[0], position[1], position[2] });
-            const VoxelBox box
-                = ring.boxOf({ cell[0] + offset[0], cell[1] + offset[1], cell[2] + offset[2] });
-            auto source = world->terrainField(box.grown(2));
-            auto water = world->waterField(box.grown(2));
-            for (int x = box.x0; x <= box.x1; x += 3)
-                for (int y = box.y0; y <= box.y1; y += 2)
-                    for (int z = box.z0; z <= box.z1; ++z) {
-                        Vox vox(*manager, x, y, z);
-                        const VoxelSample read = source->sample(x, y, z);
-                        ASSERT_TRUE(read.density == vox.density() && read.material == vox.material()
-                            && water->sample(x, y, z).density == WaterVox(*manager, x, y, z).density());
-                    }
-            CachedVoxelField field(*source, box.grown(2));
-            std::vector<MeshVertex> found;
-            Polygonizer(field, layers).polygonize(box, step, acceptAll, found);
-            Mesh mesh;
-            Polygonizer(field, layers).polygonize(box, step, acceptAll, mesh);
-            EXPECT_TRUE(sameMesh(mesh, referenceWeld(found)));
-            EXPECT_EQ(TerrainBlock(box, world.get(), step).builtVertexCount(), int(mesh.vertices.size()));
-
-            const auto points = Vegetation::points(mesh, grassLayer);
-            EXPECT_TRUE(samePoints(points, referencePoints(mesh, grassLayer)));
-            grass += points.size();
-
-            for (std::size_t i = 0; i < mesh.vertices.size(); i += 7)
-                EXPECT_EQ(field.surfaceNormal(mesh.vertices[i].position),
-                    manager->surfaceNormal(mesh.vertices[i].position));
-        }
-    EXPECT_GT(grass, 0u);
-}
 
 // The update thread follows a viewer who digs as he goes while the water
 // thread refills the holes and the main thread remeshes the edits: the rings

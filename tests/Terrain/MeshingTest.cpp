@@ -176,19 +176,6 @@ TEST(MeshWelderTest, VerticesWeldWithinAMillionthWithTheSameMaterialsAndWeights)
         EXPECT_EQ(welds, base.weldsWith(vertex)) << vertex.position.x << " " << vertex.position.z;
 }
 
-TEST(MeshWelderTest, GivesExactlyTheMeshOfThePlainScan)
-{
-    for (unsigned seed = 1; seed <= 3; ++seed)
-        for (int step : { 1, 2, 4 }) {
-            const auto triangles
-                = trianglesOf(randomField(seed), { -5, 8 * step - 5, 0, 8 * step, 5, 8 * step + 5 }, step);
-            ASSERT_FALSE(triangles.empty());
-            EXPECT_TRUE(sameMesh(meshOf(randomField(seed), { -5, 8 * step - 5, 0, 8 * step, 5, 8 * step + 5 }, step),
-                referenceWeld(triangles)))
-                << "seed " << seed << " step " << step;
-        }
-}
-
 TEST(VegetationTest, PointsAlongTheFirstEdgeOfGrassTrianglesKeepTheirSpacingAndStandQuads)
 {
     Mesh mesh;
@@ -225,16 +212,4 @@ TEST(VegetationTest, PointsAlongTheFirstEdgeOfGrassTrianglesKeepTheirSpacingAndS
         EXPECT_EQ(corner.normal[1], 1.0f);
     }
     EXPECT_EQ(texCoords, (std::vector<float> { 0, 0, 0, 1, 1, 1, 1, 0 }));
-}
-
-TEST(VegetationTest, TheSpacingGridFindsWhatThePlainScanFinds)
-{
-    for (unsigned seed = 1; seed <= 4; ++seed) {
-        // Grass everywhere on a noisy surface: many close candidates.
-        const auto grass = [seed](int x, int y, int z) {
-            return VoxelSample { randomField(seed)(x, y, z).density, GRASS };
-        };
-        const Mesh mesh = meshOf(grass, { -7, 5, 0, 12, 3, 15 }, 1);
-        EXPECT_TRUE(samePoints(Vegetation::points(mesh, GRASS), referencePoints(mesh, GRASS))) << seed;
-    }
 }

@@ -1,3 +1,4 @@
+#include "Game/Lights.h"
 #include "Graphics/Camera.h"
 #include "Graphics/DebugShapes.h"
 #include "Interface/Interface.h"
@@ -75,6 +76,16 @@ TEST(TerrainRendererGLTest, RendersAndPicksAScene)
         camera.set(eye, Orientation::fromAxes(forward, up, forward.cross(up)));
         camera.applyView();
     };
+    // Where a point appears in the current view.
+    auto project = [](double px, double py, double pz) {
+        GLdouble modelView[16], projection[16], x, y, z;
+        GLint viewport[4];
+        glGetDoublev(GL_MODELVIEW_MATRIX, modelView);
+        glGetDoublev(GL_PROJECTION_MATRIX, projection);
+        glGetIntegerv(GL_VIEWPORT, viewport);
+        gluProject(px, py, pz, modelView, projection, viewport, &x, &y, &z);
+        return std::pair { static_cast<int>(x), static_cast<int>(y) };
+    };
 
     auto renderer = std::make_unique<TerrainRenderer>(terrain, [](const Vector3& p) {
         return std::optional<Vector3>({ 497.0, p.y, p.z });
@@ -127,13 +138,7 @@ TEST(TerrainRendererGLTest, RendersAndPicksAScene)
     EXPECT_EQ(instances.picked, 0);
     // The middle of the second dwarf, where it appears.
     const ModelInstances::Position& dwarf = instances.of("dwarf")[1];
-    GLdouble modelView[16], projection[16], x, y, z;
-    GLint viewport[4];
-    glGetDoublev(GL_MODELVIEW_MATRIX, modelView);
-    glGetDoublev(GL_PROJECTION_MATRIX, projection);
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    gluProject(dwarf[0] + 0.6, dwarf[1], dwarf[2], modelView, projection, viewport, &x, &y, &z);
-    const int atX = static_cast<int>(x), atY = static_cast<int>(y);
+    const auto [atX, atY] = project(dwarf[0] + 0.6, dwarf[1], dwarf[2]);
     ASSERT_TRUE(atX > 0 && atX < size);
     const Pixel plain = target.pixel(atX, atY);
     frame({}, {}, atX, atY);
@@ -193,6 +198,56 @@ TEST(TerrainRendererGLTest, RendersAndPicksAScene)
         b->wireframe = true;
         b->draw(0);
         EXPECT_EQ(polygonMode(), GL_FILL);
+    }
+
+    // The scene's lamps, seen from above: grassy ground, water over deeper
+    // ground where z >= 6 and a dwarf on the grass all darken with the sun
+    // (Page Down) off and turn blue with the faint fill light (Page Up) on.
+    Lights lights;
+    FunctionWorld lakeside(
+        [](int x, int y, int z) { return groundBelow(z < 6 ? 497.0 : 493.0, 1, 0)(x, y, z); },
+        groundBelow(495.5, 0, 0));
+    GridCell lit({ 492, 504, 0, 12, 0, 12 }, &lakeside, 2, true);
+    lit.terrain->update(0.0);
+    lit.water->update(0.0);
+    ASSERT_TRUE(
+        lit.terrain->hasTriangles() && lit.water->hasTriangles() && lit.terrain->hasVegetationBuffer());
+    renderer->instances.add("dwarf", { 497.0f, 3.0f, 3.0f });
+    look({ 505.0, 5.0, 5.0 }, { -1.0, 0.0, 0.0 }, { 0.0, 1.0, 0.0 });
+    // Grass between the dwarf and the water, the water, the dwarf's head.
+    const std::pair<int, int> regions[]
+        = { project(497.0, 7.0, 3.0), project(495.5, 5.0, 8.0), project(497.5, 3.0, 3.0) };
+    auto lamps = [&](bool sun, bool fill) {
+        lights.setLight0(sun);
+        lights.setLight2(fill);
+        frame({ &lit }, {}, 0, 0);
+        std::vector<std::array<double, 3>> means; // of five by five pixels
+        for (const auto& [px, py] : regions) {
+            std::array<double, 3> sum {};
+            for (int i = 0; i < 75; ++i)
+                sum[i % 3] += target.pixel(px + i / 3 % 5 - 2, py + i / 15 - 2)[i % 3] / 25.0;
+            means.push_back(sum);
+        }
+        return means;
+    };
+    const auto start = lamps(true, false), dark = lamps(false, false), blue = lamps(true, true);
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i == 0 ? "grass" : i == 1 ? "water" : "dwarf");
+        EXPECT_LT(dark[i][0] + dark[i][1] + dark[i][2], (start[i][0] + start[i][1] + start[i][2]) * 0.8);
+        EXPECT_GT(blue[i][2] - start[i][2], 3.0);
+        EXPECT_GT(blue[i][2] / start[i][2] - 1.0, 2.0 * (blue[i][0] / start[i][0] - 1.0));
+    }
+    // Every program takes both lamps, grass included (its blades need not fill a region).
+    lamps(false, true);
+    for (const auto& [member, attributes] : programs) {
+        ShaderProgram& program = *((*renderer).*member);
+        if (member == &TerrainRenderer::pickingProgram)
+            continue;
+        std::array<float, 3> sun { 1, 1, 1 }, fill {};
+        glGetUniformfv(program.program, program.getUniformLocation("sunColour"), sun.data());
+        glGetUniformfv(program.program, program.getUniformLocation("fillColour"), fill.data());
+        EXPECT_TRUE(
+            sun == (std::array<float, 3> {}) && std::equal(fill.begin(), fill.end(), lights.diffuse2));
     }
 
     // A larger window: a picking buffer keeps its texture's name, grows, reads

@@ -175,12 +175,6 @@ inline std::vector<VegetationPoint> referencePoints(const Mesh& mesh, int grass)
     return points;
 }
 
-inline bool samePoints(const std::vector<VegetationPoint>& a, const std::vector<VegetationPoint>& b)
-{
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-        [](const auto& p, const auto& q) { return p.position == q.position && p.normal == q.normal; });
-}
-
 template <class Condition> bool waitFor(Condition condition, int tries = 2000)
 {
     for (int i = 0; i < tries && !condition(); ++i)

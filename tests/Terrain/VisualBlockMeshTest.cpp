@@ -1,4 +1,4 @@
-#include "../World/TempFolder.h"
+#include "../World/ManagerFixture.h"
 #include "Graphics/TerrainTextureRegistry.h"
 #include "Terrain/CachedVoxelField.h"
 #include "Terrain/DataManagerWorld.h"
@@ -8,6 +8,8 @@
 #include "TestFields.h"
 #include "World/Planet.h"
 #include "World/TerrainDataManager.h"
+#include "World/Vox.h"
+#include "World/WaterVox.h"
 
 #include <array>
 #include <gtest/gtest.h>
@@ -80,8 +82,8 @@ Reads firstReads(const Reads& reads)
 // Terrain and water blocks of the box, byte for byte the plain build; the
 // terrain block's grass the plain spacing scan's; with a log of the world's
 // terrain reads, the terrain voxels first read in the same order. Returns
-// the grass points.
-std::size_t expectPlainBuild(
+// the terrain block's mesh.
+Mesh expectPlainBuild(
     VoxelWorld& world, const VoxelBox& box, int step, const Planet& planet, Reads* reads = nullptr)
 {
     Reads blockReads;
@@ -105,12 +107,14 @@ std::size_t expectPlainBuild(
     for (std::size_t i = 0; i < std::min(grass.size(), reference.size()); ++i)
         EXPECT_TRUE(std::memcmp(&grass[i], &reference[i], sizeof(VegetationPoint)) == 0)
             << "grass point " << i;
-    return reference.size();
+    return terrain.built;
 }
 
 } // namespace
 
-TEST(VisualBlockMeshTest, RandomFieldsBuildExactlyThePlainMesh)
+using VisualBlockMeshTest = ManagerFixture;
+
+TEST_F(VisualBlockMeshTest, RandomFieldsBuildExactlyThePlainMesh)
 {
     TerrainTextureRegistry::getInstance().addTerrainLayers();
     Planet planet(500.0);
@@ -140,24 +144,37 @@ TEST(VisualBlockMeshTest, RandomFieldsBuildExactlyThePlainMesh)
         }
 }
 
-TEST(VisualBlockMeshTest, RealCellsOfBothRingsBuildExactlyThePlainMesh)
+// Real cells of both rings around the viewer of a new world: the fields read
+// what the voxel handles read, the blocks build the plain meshes, and the
+// plain normals are the data manager's.
+TEST_F(VisualBlockMeshTest, RealCellsOfBothRingsBuildExactlyThePlainMesh)
 {
-    TempFolder temp;
-    double viewer[3] = { 510.0, 0.0, 0.0 };
-    testing::internal::CaptureStdout();
-    TerrainDataManager manager(viewer, "World", 13, 14, 1000, temp.path, false);
-    testing::internal::GetCapturedStdout();
-    DataManagerWorld world(manager);
+    const auto manager = open();
+    DataManagerWorld world(*manager);
     TerrainTextureRegistry::getInstance().addTerrainLayers();
     std::size_t grass = 0;
     for (const auto& [size, step] : { std::pair { 12, 2 }, std::pair { 40, 4 } }) {
         const TerrainRing ring(step, size, 1);
-        const TerrainRing::Coordinates centre = ring.cellAt({ viewer[0], viewer[1], viewer[2] });
+        const TerrainRing::Coordinates centre = ring.cellAt({ position[0], position[1], position[2] });
         for (const TerrainRing::Coordinates offset :
             { TerrainRing::Coordinates { 0, 0, 0 }, { -1, 0, 0 }, { 0, 1, -1 } }) {
+            SCOPED_TRACE(
+                testing::Message() << "step " << step << " offset " << offset[0] << offset[1] << offset[2]);
             const VoxelBox box
                 = ring.boxOf({ centre[0] + offset[0], centre[1] + offset[1], centre[2] + offset[2] });
-            grass += expectPlainBuild(world, box, step, manager.planet());
+            auto source = world.terrainField(box.grown(2)), water = world.waterField(box.grown(2));
+            for (int x = box.x0; x <= box.x1; x += 3)
+                for (int y = box.y0; y <= box.y1; y += 2)
+                    for (int z = box.z0; z <= box.z1; ++z) {
+                        Vox vox(*manager, x, y, z);
+                        const VoxelSample read = source->sample(x, y, z);
+                        ASSERT_TRUE(read.density == vox.density() && read.material == vox.material()
+                            && water->sample(x, y, z).density == WaterVox(*manager, x, y, z).density());
+                    }
+            const Mesh mesh = expectPlainBuild(world, box, step, manager->planet());
+            grass += Vegetation::points(mesh, layerOf(1)).size();
+            for (std::size_t i = 0; i < mesh.vertices.size(); i += 7)
+                EXPECT_EQ(mesh.vertices[i].normal, manager->surfaceNormal(mesh.vertices[i].position));
         }
     }
     EXPECT_GT(grass, 0u);
