@@ -39,11 +39,10 @@ protected:
 TEST_F(ComponentsTest, ContainerSplitsItsInnerAreaBetweenItsChildren)
 {
     // Stacked, the first child is the upper one.
-    const std::tuple<bool, double, Rect, Rect> cases[] = {
-        { false, 0.5, { 101, 101, 98, 98 }, { 201, 101, 98, 98 } },
-        { true, 0.25, { 101, 176, 198, 23 }, { 101, 101, 198, 73 } },
-        { false, 0.3, { 101, 101, 58, 98 }, { 161, 101, 138, 98 } },
-    };
+    const std::tuple<bool, double, Rect, Rect> cases[]
+        = { { false, 0.5, { 101, 101, 98, 98 }, { 201, 101, 98, 98 } },
+              { true, 0.25, { 101, 176, 198, 23 }, { 101, 101, 198, 73 } },
+              { false, 0.3, { 101, 101, 58, 98 }, { 161, 101, 138, 98 } } };
     for (const auto& [stacked, split, first, second] : cases) {
         ComponentContainer panel("PANEL", "");
         place(panel);
@@ -65,10 +64,9 @@ TEST_F(ComponentsTest, WindowMovesByItsTitleBarAndResizesByItsGrip)
     window.setFirst(&a);
     // A drag by the title bar, then one by the grip, which keeps the bottom-left corner where it is.
     // Released, the window stays.
-    const std::tuple<Point, Point, Point, Rect> drags[] = {
-        { { 150, 208 }, { 160, 200 }, { 180, 230 }, { 130, 122, 200, 100 } },
-        { { 325, 217 }, { 350, 222 }, { 375, 247 }, { 130, 122, 250, 130 } },
-    };
+    const std::tuple<Point, Point, Point, Rect> drags[]
+        = { { { 150, 208 }, { 160, 200 }, { 180, 230 }, { 130, 122, 200, 100 } },
+              { { 325, 217 }, { 350, 222 }, { 375, 247 }, { 130, 122, 250, 130 } } };
     for (const auto& [press, step, to, moved] : drags) {
         EXPECT_EQ(window.mouseButton(0, press.first, press.second, true), &window);
         window.mouseDragged(step.first, step.second);
@@ -109,17 +107,12 @@ TEST_F(ComponentsTest, WindowMovesByItsTitleBarAndResizesByItsGrip)
 
 TEST_F(ComponentsTest, TextWrapsAtWordBreaksAndNewlines)
 {
-    const std::pair<std::string, Lines> cases[] = {
-        { "hello world again", { "hello ", "world ", "again" } },
-        { "a+b=c, (d)", { "a+b=c, (d)" } },
-        { "one-two-three", { "one-two-", "three" } },
-        { "ab\ncd\n\nef", { "ab", "cd", "", "ef" } },
-        { "ab\n", { "ab", "" } },
-        { "", { "" } },
+    const std::pair<std::string, Lines> cases[] = { { "hello world again", { "hello ", "world ", "again" } },
+        { "a+b=c, (d)", { "a+b=c, (d)" } }, { "one-two-three", { "one-two-", "three" } },
+        { "ab\ncd\n\nef", { "ab", "cd", "", "ef" } }, { "ab\n", { "ab", "" } }, { "", { "" } },
         // A word wider than the field is cut.
         { "abcdefghijklmnop", { "abcdefghij", "klmnop" } },
-        { "xy abcdefghijklmnop", { "xy ", "abcdefghij", "klmnop" } },
-    };
+        { "xy abcdefghijklmnop", { "xy ", "abcdefghij", "klmnop" } } };
     for (const auto& [text, lines] : cases) {
         field.setText(text);
         EXPECT_EQ(field.getLines(), lines) << text;

@@ -110,22 +110,14 @@ TEST_F(ConsoleTest, BindTakesOnlyF1ToF12AndKeepsTheFileExact)
 {
     const std::string usage = "Bind commands: \n bind [f1..12] [command]\n bind list",
                       range = "Bind error: Only allowed to bind key F1 to F12";
-    const std::pair<std::string, std::string> replies[] = {
-        { "bind", usage },
-        { "bind F1 stats", usage },
-        { "bind f stats", usage },
-        { "bind f13 stats", range },
-        { "bind f0", range },
-        { "bind f99999999999999999999999", range },
-        { "bind list", "No keybinds set" },
-        { "bind f3", "Bind: f3 > " },
-        { "bind f1 stats,show", "Bind: f1 >  stats show" },
+    const std::pair<std::string, std::string> replies[] = { { "bind", usage }, { "bind F1 stats", usage },
+        { "bind f stats", usage }, { "bind f13 stats", range }, { "bind f0", range },
+        { "bind f99999999999999999999999", range }, { "bind list", "No keybinds set" },
+        { "bind f3", "Bind: f3 > " }, { "bind f1 stats,show", "Bind: f1 >  stats show" },
         { "bind list", "Current keybinds:\n- f1 > stats show \n- f3 > \n" },
-        { "bind f12 planet pause", "Bind: f12 >  planet pause" },
-        { "bind f1 help", "Bind: f1 >  help" },
+        { "bind f12 planet pause", "Bind: f12 >  planet pause" }, { "bind f1 help", "Bind: f1 >  help" },
         // "#" starts a record of the file: a command holding it would split.
-        { "bind f4 say a#b", "Bind error: a bound command cannot contain \"#\"" },
-    };
+        { "bind f4 say a#b", "Bind error: a bound command cannot contain \"#\"" } };
     for (const auto& [line, reply] : replies)
         EXPECT_EQ(reply, console.runCommand(Console::splitWords(line))) << line;
     EXPECT_EQ("#\n305\nhelp\n#\n307\n#\n316\nplanet\npause\n", bindingsFile());
@@ -258,17 +250,11 @@ TEST(StatsManagerTest, ListedThroughTheConsoleInNameOrderWithTheIndexShowAndHide
     EXPECT_EQ("Stat 'test: a' hidden ", stats.handleCommand({ "hide", index }));
     EXPECT_EQ("Stat 'test: a' shown ", stats.handleCommand({ "show", index + ".7" }));
     const std::string unknown = "Stats: Unknown command. Type just 'stats' for info \n";
-    const std::pair<std::deque<std::string>, std::string> replies[] = {
-        { { "show" }, "Stat manager shown" },
-        { { "hide" }, "Stat manager hidden" },
-        { { "toggle" }, unknown },
-        { { "show", "1", "2" }, unknown },
-        { { "flip", "0" }, "Unknown command: 'flip' " },
-        { { "hide", "70000" }, "Unknown stat : '70000' " },
-        { { "hide", "x" }, "Unknown stat : 'x' " },
-        { { "show", "-1" }, "Unknown stat : '-1' " },
-        { { "show", "1e300" }, "Unknown stat : '1e300' " },
-    };
+    const std::pair<std::deque<std::string>, std::string> replies[] = { { { "show" }, "Stat manager shown" },
+        { { "hide" }, "Stat manager hidden" }, { { "toggle" }, unknown }, { { "show", "1", "2" }, unknown },
+        { { "flip", "0" }, "Unknown command: 'flip' " }, { { "hide", "70000" }, "Unknown stat : '70000' " },
+        { { "hide", "x" }, "Unknown stat : 'x' " }, { { "show", "-1" }, "Unknown stat : '-1' " },
+        { { "show", "1e300" }, "Unknown stat : '1e300' " } };
     for (const auto& [words, expected] : replies)
         EXPECT_EQ(expected, stats.handleCommand(words)) << words.front();
 }

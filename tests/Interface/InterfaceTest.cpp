@@ -57,7 +57,7 @@ protected:
     std::unique_ptr<Interface> ui;
 };
 
-TEST_F(InterfaceTest, MenuPagesAreLaidOutAndEscapeWalksBackThroughThem)
+TEST_F(InterfaceTest, MenuPagesAreLaidOutEscapeWalksBackAndButtonsActOnTheReleaseInside)
 {
     EXPECT_EQ(pageNames(0), (Names { "SC_RETURN_BUTTON", "SC_GOTO_PAGE_1", "SC_EXIT_BUTTON" }));
     EXPECT_EQ(pageNames(1), (Names { "SC_GOTO_PAGE_0", "SC_GOTO_PAGE_2", "TXT_ABOUT" }));
@@ -78,10 +78,7 @@ TEST_F(InterfaceTest, MenuPagesAreLaidOutAndEscapeWalksBackThroughThem)
         EXPECT_EQ(page > 0, escape());
     }
     EXPECT_FALSE(ui->menuOpen);
-}
-
-TEST_F(InterfaceTest, SystemButtonsActOnTheReleaseInside)
-{
+    // The system buttons act on a left release over them.
     escape();
     const InterfaceComponent* exit = ui->findComponent("SC_EXIT_BUTTON");
     const Point p = centre(exit);
@@ -154,16 +151,12 @@ TEST_F(InterfaceTest, KeysAndClicksReachTheFocusedFieldAndWindows)
     ui->update(0.0);
     click(&field);
     ASSERT_EQ(ui->getFocusedField(), &field);
-    const struct
-    {
-        sf::Keyboard::Key key;
-        bool shift, taken;
-    } keys[] = { { sf::Keyboard::H, true, true }, { sf::Keyboard::I, false, true },
-        { sf::Keyboard::Space, false, true }, { sf::Keyboard::Num4, false, true },
-        { sf::Keyboard::Numpad2, false, true }, { sf::Keyboard::Backspace, false, true },
-        { sf::Keyboard::Comma, false, false } };
-    for (const auto& k : keys)
-        EXPECT_EQ(k.taken, ui->keyPressed(k.key, k.shift)) << k.key;
+    const std::tuple<sf::Keyboard::Key, bool, bool> keys[] = { { sf::Keyboard::H, true, true },
+        { sf::Keyboard::I, false, true }, { sf::Keyboard::Space, false, true },
+        { sf::Keyboard::Num4, false, true }, { sf::Keyboard::Numpad2, false, true },
+        { sf::Keyboard::Backspace, false, true }, { sf::Keyboard::Comma, false, false } };
+    for (const auto& [key, shift, taken] : keys)
+        EXPECT_EQ(taken, ui->keyPressed(key, shift)) << key;
     EXPECT_EQ(field.getText(), "Hi 4");
     // A press elsewhere lets go of the field; keys then reach the rest of the program.
     ui->mouseButton(0, 400, 300, true);
@@ -245,14 +238,19 @@ TEST_F(InterfaceTest, BackgroundWandersWithinItsBoundsTenTimesFasterWhileLoading
     // The bounds are the single-precision values of 100/255 and 1/255; a channel
     // turns once past one, so by less than its largest step, 200 * dt * 254 / 127500.
     const double upper = 100.0f / 255.0f, lower = 1.0f / 255.0f, dt = 0.05, step = 200 * dt * 254 / 127500.0;
-    const auto drift = [this](bool loading, bool menu, double dt) {
+    double low[3] = { 1, 1, 1 }, high[3] = {};
+    const auto drift = [&](bool loading, bool menu, double dt) {
         ui->loading = loading;
         ui->menuOpen = menu;
         const std::vector<double> before(ui->getBackground(), ui->getBackground() + 3);
         ui->update(dt);
         double total = 0.0;
-        for (int i = 0; i < 3; ++i)
-            total += std::abs(ui->getBackground()[i] - before[i]);
+        for (int i = 0; i < 3; ++i) {
+            const double now = ui->getBackground()[i];
+            total += std::abs(now - before[i]);
+            low[i] = std::min(low[i], now);
+            high[i] = std::max(high[i], now);
+        }
         return total;
     };
     std::srand(1234);
@@ -261,14 +259,8 @@ TEST_F(InterfaceTest, BackgroundWandersWithinItsBoundsTenTimesFasterWhileLoading
     EXPECT_NEAR(loading / drift(false, true, 0.01), 10.0, 1e-6);
     EXPECT_EQ(drift(false, false, 1.0), 0.0);
     std::srand(99);
-    double low[3] = { 1, 1, 1 }, high[3] = {};
-    for (int n = 0; n < 4000; ++n) {
+    for (int n = 0; n < 4000; ++n)
         drift(true, false, dt);
-        for (int i = 0; i < 3; ++i) {
-            low[i] = std::min(low[i], ui->getBackground()[i]);
-            high[i] = std::max(high[i], ui->getBackground()[i]);
-        }
-    }
     for (int i = 0; i < 3; ++i)
         EXPECT_TRUE(std::abs(high[i] - upper - step / 2) <= step / 2
             && std::abs(low[i] - lower + step / 2) <= step / 2)
