@@ -100,14 +100,10 @@ inline FunctionField::Function randomField(unsigned seed)
     };
 }
 
-inline bool acceptAll(const MeshVertex&, const MeshVertex&, const MeshVertex&)
-{
-    return true;
-}
-
 // The triangles of a box, in the polygonizer's order.
-inline std::vector<MeshVertex> trianglesOf(FunctionField::Function function, const VoxelBox& box, int step,
-    Polygonizer::TriangleFilter filter = acceptAll)
+inline std::vector<MeshVertex> trianglesOf(
+    FunctionField::Function function, const VoxelBox& box, int step,
+    Polygonizer::TriangleFilter filter = [](auto&...) { return true; })
 {
     FunctionField field(std::move(function));
     std::vector<MeshVertex> triangles;
@@ -120,7 +116,9 @@ inline Mesh meshOf(FunctionField::Function function, const VoxelBox& box, int st
 {
     FunctionField field(std::move(function));
     Mesh mesh;
-    Polygonizer(field, [](int material) { return material; }).polygonize(box, step, acceptAll, mesh);
+    Polygonizer(field, [](int material) { return material; })
+        .polygonize(
+            box, step, [](auto&...) { return true; }, mesh);
     return mesh;
 }
 
