@@ -36,7 +36,7 @@ protected:
     TextField field { "FIELD", "", true }, a { "A", "", false }, b { "B", "", false };
 };
 
-TEST_F(ComponentsTest, ContainerSplitsItsInnerAreaBetweenItsChildren)
+TEST_F(ComponentsTest, ContainerSplitsItsInnerAreaAndAWindowMovesAndResizes)
 {
     // Stacked, the first child is the upper one.
     const std::tuple<bool, double, Rect, Rect> cases[]
@@ -54,10 +54,7 @@ TEST_F(ComponentsTest, ContainerSplitsItsInnerAreaBetweenItsChildren)
         panel.setFirst(&a);
         EXPECT_TRUE(rect(a) == first && rect(b) == second) << split;
     }
-}
-
-TEST_F(ComponentsTest, WindowMovesByItsTitleBarAndResizesByItsGrip)
-{
+    // A framed window moves by its title bar and resizes by its grip.
     ComponentContainer window("WIN", "Window");
     place(window);
     window.setFramed(true);
@@ -105,7 +102,7 @@ TEST_F(ComponentsTest, WindowMovesByItsTitleBarAndResizesByItsGrip)
     EXPECT_TRUE(window.mouseButton(0, 250, 150, true) == &window && !window.mouseButton(0, 50, 50, true));
 }
 
-TEST_F(ComponentsTest, TextWrapsAtWordBreaksAndNewlines)
+TEST_F(ComponentsTest, TextWrapsAtWordBreaksAndNewlinesAndScrolls)
 {
     const std::pair<std::string, Lines> cases[] = { { "hello world again", { "hello ", "world ", "again" } },
         { "a+b=c, (d)", { "a+b=c, (d)" } }, { "one-two-three", { "one-two-", "three" } },
@@ -132,10 +129,7 @@ TEST_F(ComponentsTest, TextWrapsAtWordBreaksAndNewlines)
     field.setInputFilter(TextField::LettersOnly);
     EXPECT_TRUE(!field.appendCharacter('5') && field.appendCharacter('Q'));
     EXPECT_EQ(field.getText(), "7Q");
-}
-
-TEST_F(ComponentsTest, FieldScrollsWithinItsLinesAndItsHeldSquaresRepeat)
-{
+    // The field scrolls within its lines, and its held squares repeat.
     field.setText("0\n1\n2\n3\n4\n5\n6\n7\n8\n9");
     ASSERT_EQ(field.getVisibleLines(), 3);
     // Each step: up or down, how far, whether it moved, the first line after it.

@@ -70,13 +70,6 @@ protected:
         for (char c : keys)
             console.keyPressed(static_cast<sf::Keyboard::Key>(sf::Keyboard::A + (c - 'a')), false);
     }
-    // The transcript's last lines as its field shows them; every entry ends
-    // " \n\n ": the reply, an empty line and a space that begins the next.
-    std::string shownLine(int fromEnd)
-    {
-        const auto& lines = console.outputView().getLines();
-        return lines[lines.size() - fromEnd];
-    }
     Console& console = Console::getInstance();
     const fs::path original = fs::current_path();
     const fs::path folder = fs::temp_directory_path() / ("glebe-console-" + std::to_string(getpid()));
@@ -84,15 +77,12 @@ protected:
 };
 }
 
-TEST(ConsoleWordsTest, SpacesAndCommasSeparateWordsAndEmptyPiecesVanish)
+TEST_F(ConsoleTest, CommandsSplitIntoWordsReachTheHandlerOfTheirExactNameAndHelpListsThemInOrder)
 {
+    // Spaces and commas separate words, and empty pieces vanish.
     EXPECT_EQ((Words { "bind", "f1", "stats", "show" }), Console::splitWords("bind f1 stats,show"));
     EXPECT_EQ((Words { "a", "b" }), Console::splitWords("  ,a,, ,b ,"));
     EXPECT_TRUE(Console::splitWords(" , ,") == Words { "" } && Console::splitWords("") == Words { "" });
-}
-
-TEST_F(ConsoleTest, CommandsReachTheHandlerOfTheirExactNameAndHelpListsThemInOrder)
-{
     EchoHandler echo("echo"), gamma("gamma"), beta("beta");
     for (const auto& [line, reply] :
         { std::pair<std::string, std::string> { "echo x y", "echo:[x][y]" }, { "echo", "echo:" },
@@ -177,8 +167,9 @@ TEST_F(ConsoleTest, KeysRunBindingsWhileClosedAndEditTheCommandLineOrScrollWhile
     EXPECT_EQ("> echo A17.-_,_", console.inputView().getText());
     EXPECT_TRUE(console.keyPressed(sf::Keyboard::Enter, false));
     EXPECT_EQ("> _", console.inputView().getText());
-    EXPECT_EQ(" >echo A17.-_, ", shownLine(4));
-    EXPECT_EQ(" echo:[A17.-_] ", shownLine(3));
+    // Every transcript entry ends " \n\n ": the reply, an empty line and a space that begins the next.
+    const auto& shown = console.outputView().getLines();
+    EXPECT_TRUE(shown[shown.size() - 4] == " >echo A17.-_, " && shown[shown.size() - 3] == " echo:[A17.-_] ");
     // Up and Down scroll the transcript by two lines; new text brings its end back.
     for (int i = 0; i < 10; ++i)
         console.log("filler");

@@ -69,7 +69,7 @@ TEST_F(InterfaceGLTest, LoadingScreenAndConsoleLeaveTheStateAsTheyFoundIt)
     EXPECT_EQ(GLenum(GL_NO_ERROR), glGetError());
 }
 
-TEST_F(InterfaceGLTest, HoveredWindowShowsItsGripAndAHiddenOneNothing)
+TEST_F(InterfaceGLTest, HoveredWindowShowsItsGripImagesTheirTextureAndStatisticsStackWithoutGaps)
 {
     TextField text("GL_WINDOW_TEXT", "Some text", false);
     ComponentContainer window("GL_WINDOW", "Window");
@@ -87,10 +87,7 @@ TEST_F(InterfaceGLTest, HoveredWindowShowsItsGripAndAHiddenOneNothing)
     clear(1.0f);
     ui->draw(0.0);
     EXPECT_EQ(pixel(150, 150), (Pixel { 255, 255, 255, 255 }));
-}
-
-TEST_F(InterfaceGLTest, ImageShowsItsTextureThroughTheOverlayProgram)
-{
+    // An image shows its texture through the overlay program.
     createSharedPrograms();
     ASSERT_NE(basic, nullptr);
     // Left column red, right column blue.
@@ -117,10 +114,7 @@ TEST_F(InterfaceGLTest, ImageShowsItsTextureThroughTheOverlayProgram)
     EXPECT_EQ(textured, 0);
     useProgram(0);
     glDeleteTextures(1, &texture);
-}
-
-TEST_F(InterfaceGLTest, StatisticsStackUpwardsWithoutGapsForHiddenOnes)
-{
+    // Statistics stack upwards without gaps for hidden ones.
     StatsManager& stats = StatsManager::getInstance();
     clear(0.0f);
     glColor3f(1.0f, 1.0f, 1.0f);

@@ -7,7 +7,6 @@
 #include "Interface/TextField.h"
 
 #include <algorithm>
-#include <array>
 #include <cstdlib>
 #include <tuple>
 #include <vector>
@@ -188,11 +187,7 @@ TEST_F(InterfaceTest, ResizedWindowsStayInsideAndOffTheHeadsUpComponents)
         Window::getInstance().onResize(w, h);
         ui->resize(w, h);
     };
-    // Left, bottom, right and top, with the title bar above a window's body.
-    const auto box = [](const InterfaceComponent& c, int bar) {
-        return std::array<int, 4> { c.getPosition().first, c.getPosition().second, c.getRight(),
-            c.getTop() + bar };
-    };
+    const int bar = ComponentContainer::titleBarHeight;
     resizeTo(1280, 800);
     // The player's heads-up texts and a statistic-like column; the picking and
     // help windows where the game opens them.
@@ -218,19 +213,19 @@ TEST_F(InterfaceTest, ResizedWindowsStayInsideAndOffTheHeadsUpComponents)
     for (const auto& [w, h] : { Point(1024, 640), Point(800, 600), Point(1920, 1080), Point(700, 400) }) {
         resizeTo(w, h);
         for (const ComponentContainer* window : { &picking, &helpWindow }) {
-            const auto [l, b, r, t] = box(*window, ComponentContainer::titleBarHeight);
+            // The title bar sits above the window's body.
+            const auto [l, b] = window->getPosition();
+            const int r = window->getRight(), t = window->getTop() + bar;
             EXPECT_TRUE(l >= 0 && b >= 0 && r <= w && t <= h) << window->getName() << " at " << w;
-            for (const auto& [component, placement] : headsUp) {
-                const auto [l2, b2, r2, t2] = box(*component, 0);
-                EXPECT_FALSE(l < r2 && l2 < r && b < t2 && b2 < t)
-                    << window->getName() << " over " << component->getName() << " at " << w;
-            }
+            for (const auto& [fixed, placement] : headsUp)
+                EXPECT_FALSE(l < fixed->getRight() && fixed->getPosition().first < r && b < fixed->getTop()
+                    && fixed->getPosition().second < t)
+                    << window->getName() << " over " << fixed->getName() << " at " << w;
         }
     }
     // Too small for the window: its title bar stays on screen to move it by.
     resizeTo(80, 60);
-    EXPECT_TRUE(
-        picking.getPosition().first == 0 && picking.getTop() + ComponentContainer::titleBarHeight == 60);
+    EXPECT_TRUE(picking.getPosition().first == 0 && picking.getTop() + bar == 60);
 }
 
 TEST_F(InterfaceTest, BackgroundWandersWithinItsBoundsTenTimesFasterWhileLoading)
