@@ -1,11 +1,113 @@
+#include "../World/ManagerFixture.h"
 #include "Graphics/TerrainTextureRegistry.h"
 #include "Interface/StatsManager.h"
+#include "Terrain/CachedVoxelField.h"
+#include "Terrain/DataManagerWorld.h"
 #include "Terrain/TerrainBlock.h"
 #include "Terrain/WaterBlock.h"
 #include "TestFields.h"
 #include "World/Planet.h"
+#include "World/Vox.h"
+#include "World/WaterVox.h"
 
+#include <array>
 #include <gtest/gtest.h>
+#include <set>
+#include <utility>
+
+namespace {
+
+// Blocks that keep a copy of the mesh their build hands to buildArrays.
+template <typename Block> struct Capturing : Block
+{
+    Capturing(const VoxelBox& box, VoxelWorld& world, int step)
+        : Block(box, &world, step)
+    {
+        // The constructor's build ran before this class existed.
+        this->rebuild();
+    }
+    void buildArrays(Mesh& mesh) override
+    {
+        built = mesh;
+        Block::buildArrays(mesh);
+    }
+    Mesh built;
+};
+
+int layerOf(int material)
+{
+    return TerrainTextureRegistry::getInstance().layerFor(material);
+}
+
+// The plain build of a box: the polygonizer's triangles welded by the linear
+// scan, cut to 16-bit indices, and every normal either the planet's up or
+// the blend of the eight voxel normals around the vertex.
+Mesh referenceMesh(VoxelField& source, const VoxelBox& box, int step, const Planet* water)
+{
+    CachedVoxelField field(source, box.grown(2));
+    std::vector<MeshVertex> triangles;
+    Polygonizer(field, layerOf)
+        .polygonize(
+            box, step,
+            [water](const MeshVertex& a, const MeshVertex& b, const MeshVertex& c) {
+                return !water
+                    || WaterBlock::facesUp(water->upAt(b.position),
+                        (b.position - a.position).cross(c.position - b.position).normalise());
+            },
+            triangles);
+    Mesh mesh = referenceWeld(triangles);
+    mesh.keepVertices(VisualBlock::MAX_VERTICES);
+    for (MeshVertex& vertex : mesh.vertices)
+        vertex.normal
+            = water ? water->upAt(vertex.position) : field.VoxelField::surfaceNormal(vertex.position);
+    return mesh;
+}
+
+using Reads = std::vector<std::array<int, 3>>;
+
+// Each voxel at its first read, in order: generating a voxel stores densities
+// of its neighbours, so the order in which a build first reads voxels is
+// part of what the world keeps.
+Reads firstReads(const Reads& reads)
+{
+    std::set<std::array<int, 3>> seen;
+    Reads first;
+    for (const auto& read : reads)
+        if (seen.insert(read).second)
+            first.push_back(read);
+    return first;
+}
+
+// Terrain and water blocks of the box, byte for byte the plain build; the
+// terrain block's grass the plain spacing scan's; with a log of the world's
+// terrain reads, the terrain voxels first read in the same order. Returns
+// the terrain block's mesh.
+Mesh expectPlainBuild(
+    VoxelWorld& world, const VoxelBox& box, int step, const Planet& planet, Reads* reads = nullptr)
+{
+    Reads blockReads;
+    const Capturing<TerrainBlock> terrain(box, world, step);
+    if (reads)
+        blockReads = firstReads(std::exchange(*reads, {}));
+    const Mesh terrainReference = referenceMesh(*world.terrainField(box.grown(2)), box, step, nullptr);
+    EXPECT_TRUE(sameMesh(terrain.built, terrainReference)) << "terrain, step " << step;
+    if (reads) {
+        EXPECT_TRUE(firstReads(std::exchange(*reads, {})) == blockReads) << "terrain reads, step " << step;
+    }
+
+    const Capturing<WaterBlock> water(box, world, step);
+    EXPECT_TRUE(sameMesh(water.built, referenceMesh(*world.waterField(box.grown(2)), box, step, &planet)))
+        << "water, step " << step;
+
+    const auto grass = Vegetation::points(terrain.built, layerOf(1));
+    const auto reference = referencePoints(terrainReference, layerOf(1));
+    EXPECT_TRUE(terrain.vegetationPointCount() == int(reference.size()) && grass.size() == reference.size()
+        && std::memcmp(grass.data(), reference.data(), grass.size() * sizeof(VegetationPoint)) == 0)
+        << "grass, step " << step;
+    return terrain.built;
+}
+
+} // namespace
 
 const VoxelBox cellBox { 0, 12, 0, 12, 0, 12 };
 
@@ -42,16 +144,9 @@ TEST(VisualBlockTest, SetRangeRebuildsForANewBoxOrStepAndOnlyANewBoxFadesIn)
 }
 
 // On top of the planet, up is +y: only triangles facing up are kept.
-TEST(WaterBlockTest, MeshesTheWaterValuesKeepingTrianglesFacingUp)
+TEST(WaterBlockTest, KeepsTrianglesFacingUp)
 {
     Planet planet(500.0);
-    const VoxelBox top { 0, 12, 490, 502, 0, 12 };
-    FunctionWorld world(groundBelow(500.5, 2), nowhere());
-    EXPECT_FALSE(WaterBlock(top, &world, 2).hasTriangles());
-    world.water = groundBelow(496.5, 0);
-    EXPECT_TRUE(WaterBlock(top, &world, 2).hasTriangles());
-    EXPECT_TRUE(world.waterFields == 2 && world.terrainFields == 0);
-
     struct Exposed : WaterBlock
     {
         using WaterBlock::acceptTriangle;
@@ -83,4 +178,107 @@ TEST(TerrainBlockTest, GrassAndItsStatisticFollowRebuilds)
     }
     block.reset();
     EXPECT_EQ(stat(), before);
+}
+
+TEST(VisualBlockMeshTest, RandomFieldsBuildExactlyThePlainMesh)
+{
+    TerrainTextureRegistry::getInstance().addTerrainLayers();
+    Planet planet(500.0);
+    for (unsigned seed = 1; seed <= 3; ++seed)
+        for (int step : { 1, 2, 4 }) {
+            // Random ground, mostly grass, and random water, on top of the
+            // planet; the third seed's densities are coarse, with many zeros
+            // that put vertices on voxels.
+            Reads reads;
+            auto random = [seed](unsigned fieldSeed, Reads* log) {
+                return [=](int x, int y, int z) {
+                    VoxelSample s = randomField(fieldSeed)(x, y, z);
+                    if (log)
+                        log->push_back({ x, y, z }), s.material = s.material > 2 ? 1 : s.material;
+                    s.density = seed == 3 ? s.density / 43 * 40 : s.density;
+                    return s;
+                };
+            };
+            FunctionWorld world(random(seed, &reads), random(seed + 10, nullptr));
+            const int size = 6 * step;
+            expectPlainBuild(world, { -3, size - 3, 495, 495 + size, 2, 2 + size }, step, planet, &reads);
+        }
+}
+
+using DataManagerWorldTest = ManagerFixture;
+
+// Real cells of both rings around the viewer of a new world: the fields read
+// what the voxel handles read, the blocks build the plain meshes, and the
+// plain normals are the data manager's.
+TEST_F(DataManagerWorldTest, RealCellsOfBothRingsBuildExactlyThePlainMesh)
+{
+    const auto manager = open();
+    DataManagerWorld world(*manager);
+    TerrainTextureRegistry::getInstance().addTerrainLayers();
+    std::size_t grass = 0;
+    for (const auto& [size, step] : { std::pair { 12, 2 }, std::pair { 40, 4 } }) {
+        const TerrainRing ring(step, size, 1);
+        const TerrainRing::Coordinates centre = ring.cellAt({ position[0], position[1], position[2] });
+        for (const TerrainRing::Coordinates offset :
+            { TerrainRing::Coordinates { 0, 0, 0 }, { -1, 0, 0 }, { 0, 1, -1 } }) {
+            SCOPED_TRACE(
+                testing::Message() << "step " << step << " offset " << offset[0] << offset[1] << offset[2]);
+            const VoxelBox box
+                = ring.boxOf({ centre[0] + offset[0], centre[1] + offset[1], centre[2] + offset[2] });
+            auto source = world.terrainField(box.grown(2)), water = world.waterField(box.grown(2));
+            for (int x = box.x0; x <= box.x1; x += 3)
+                for (int y = box.y0; y <= box.y1; y += 2)
+                    for (int z = box.z0; z <= box.z1; ++z) {
+                        Vox vox(*manager, x, y, z);
+                        const VoxelSample read = source->sample(x, y, z);
+                        ASSERT_TRUE(read.density == vox.density() && read.material == vox.material()
+                            && water->sample(x, y, z).density == WaterVox(*manager, x, y, z).density());
+                    }
+            const Mesh mesh = expectPlainBuild(world, box, step, manager->planet());
+            grass += Vegetation::points(mesh, layerOf(1)).size();
+            for (std::size_t i = 0; i < mesh.vertices.size(); i += 7)
+                EXPECT_EQ(mesh.vertices[i].normal, manager->surfaceNormal(mesh.vertices[i].position));
+        }
+    }
+    EXPECT_GT(grass, 0u);
+}
+
+// The update thread follows a viewer who digs as he goes while the water
+// thread refills the holes and the main thread remeshes the edits: the rings
+// end complete and consistent. (Run under ThreadSanitizer for data races.)
+TEST_F(DataManagerWorldTest, TheUpdateThreadFollowsADiggingViewer)
+{
+    TerrainTextureRegistry::getInstance().addTerrainLayers();
+    const auto manager = open(1000, true);
+    DataManagerWorld world(*manager);
+    const Vector3 start { position[0], position[1], position[2] };
+    Terrain terrain(world, start);
+    terrain.launch();
+    ASSERT_TRUE(waitFor([&] { return terrain.isBuilt(); }, 60000));
+
+    Vector3 at = start;
+    for (int frame = 0; frame < 120; ++frame) {
+        // Along the surface, into a new fine cell every 24 frames or so.
+        at = at + Vector3(0.0, 0.5, 0.1);
+        terrain.setViewerPosition(at);
+        const int x = static_cast<int>(at.x), y = static_cast<int>(at.y), z = static_cast<int>(at.z);
+        for (int dx = -1; dx <= 1; ++dx)
+            Vox(*manager, x + dx, y, z).density(-127);
+        terrain.remeshEdits();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    // Caught up: no cell moving or outside its ring's window around the viewer, every edit remeshed.
+    auto caughtUp = [&] {
+        std::lock_guard<std::mutex> guard(terrain.lock());
+        for (const auto& cell : terrain.cells()) {
+            const TerrainRing ring = cell->fine ? TerrainRing(2, 12, 5) : TerrainRing(4, 40, 7);
+            if (cell->moving || !ring.inWindow(ring.cellAt(at), { cell->ringX, cell->ringY, cell->ringZ }))
+                return false;
+        }
+        return terrain.terrainQueueLength() == 0;
+    };
+    EXPECT_TRUE(waitFor([&] { return terrain.remeshEdits(), caughtUp(); }, 6000));
+    terrain.stop();
+    terrain.rethrowFailure();
+    expectRingsAround(terrain, at);
 }
