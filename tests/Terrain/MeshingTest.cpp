@@ -111,7 +111,6 @@ TEST(PolygonizerTest, WeightsAndTheTriangleFilter)
         }
     }
     EXPECT_TRUE(aab > 0 && abb > 0);
-
     std::size_t seen = 0;
     const auto kept = trianglesOf(
         randomField(7), box, 1, [&](const MeshVertex& a, const MeshVertex& b, const MeshVertex& c) {
@@ -195,7 +194,6 @@ TEST(VegetationTest, PointsAlongTheFirstEdgeOfGrassTrianglesKeepTheirSpacingAndS
     }
     addTriangle(mesh, { 0, 0.34, 0 }, { 1, 0.34, 0 }, { 1, 0.34, 1 });
     EXPECT_EQ(Vegetation::points(mesh, GRASS).size(), 4u) << "exactly the spacing apart";
-
     // Each point stands a quad one high and two wide, turned by x * y * z = 6
     // degrees about the normal from the unturned side (0, 0, 1).
     const auto quad = Vegetation::quads({ { { 1.0, 2.0, 3.0 }, { 0, 1, 0 } } });

@@ -37,24 +37,14 @@ std::unique_ptr<GridCell> cell(FunctionWorld& world, const VoxelBox& box, bool f
     return made;
 }
 
-GLint polygonMode()
-{
-    GLint modes[2] = { 0, 0 };
-    glGetIntegerv(GL_POLYGON_MODE, modes);
-    return modes[0];
-}
-
 } // namespace
 
-// One render pass, loaded and reloaded by the terrain's command,
-// draws three views on the planet's +x side, where the noon sun of a new
-// planet stands overhead and "up" is +x: models picked by their colour and
-// outlined; seen from above, the fine cell's grass lower than the coarse
-// cell's grid-textured ground, which would hide it without the stencil, with
-// cells off to the side neither drawn nor given grass or water, and the
-// cursor picking the ground by depth (at the picture's edge when it lies
-// beyond); and the sky picked on the far plane. Blocks and the picking
-// buffer on their own follow.
+// One render pass, loaded and reloaded by the terrain's command, on the
+// planet's +x side (noon, "up" is +x): models picked by colour and outlined;
+// from above, the fine cell's grass below the coarse cell's grid ground
+// (the stencil keeps it visible), cells off to the side not drawn, the
+// cursor picking the ground by depth (the picture's edge beyond it) or the
+// sky on the far plane; the lamps; blocks and the picking buffer on their own.
 TEST(TerrainRendererGLTest, RendersAndPicksAScene)
 {
     OffscreenTarget target(size, size);
@@ -76,6 +66,10 @@ TEST(TerrainRendererGLTest, RendersAndPicksAScene)
         camera.set(eye, Orientation::fromAxes(forward, up, forward.cross(up)));
         camera.applyView();
     };
+    auto polygonMode = [] {
+        GLint modes[2] = { 0, 0 };
+        return glGetIntegerv(GL_POLYGON_MODE, modes), modes[0];
+    };
     // Where a point appears in the current view.
     auto project = [](double px, double py, double pz) {
         GLdouble modelView[16], projection[16], x, y, z;
@@ -86,7 +80,6 @@ TEST(TerrainRendererGLTest, RendersAndPicksAScene)
         gluProject(px, py, pz, modelView, projection, viewport, &x, &y, &z);
         return std::pair { static_cast<int>(x), static_cast<int>(y) };
     };
-
     auto renderer = std::make_unique<TerrainRenderer>(terrain, [](const Vector3& p) {
         return std::optional<Vector3>({ 497.0, p.y, p.z });
     });
@@ -116,7 +109,6 @@ TEST(TerrainRendererGLTest, RendersAndPicksAScene)
                     << name << reloaded;
         }
     }
-
     FunctionWorld low(groundBelow(497.0, 1, 0), groundBelow(495.0, 0, 0)); // grass
     FunctionWorld high(groundBelow(499.0, 9, 0), groundBelow(490.0, 0, 0)); // unknown: the grid layer
     auto fine = cell(low, { 492, 504, 0, 12, 0, 12 }, true);
@@ -130,7 +122,6 @@ TEST(TerrainRendererGLTest, RendersAndPicksAScene)
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
         renderer->renderCells(fineCells, coarseCells, x, y);
     };
-
     look({ 499.0, 6.0, 0.0 }, { 0.0, 0.0, 1.0 }, { 1.0, 0.0, 0.0 });
     frame({}, {}, 0, 0);
     ModelInstances& instances = renderer->instances;
@@ -149,7 +140,6 @@ TEST(TerrainRendererGLTest, RendersAndPicksAScene)
     frame({}, {}, 2, size - 2);
     EXPECT_EQ(instances.picked, 0) << "nothing under the cursor";
     instances = ModelInstances();
-
     look({ 530.0, 6.0, 6.0 }, { -1.0, 0.0, 0.0 }, { 0.0, 1.0, 0.0 });
     const std::size_t spheres = DebugShapes::getInstance().queuedSpheres();
     frame({ fineAside.get(), fine.get() }, { coarseAside.get(), coarse.get() }, size / 2, size / 2);
@@ -171,7 +161,6 @@ TEST(TerrainRendererGLTest, RendersAndPicksAScene)
     EXPECT_EQ(renderer->pickedPosition, edge);
     EXPECT_NEAR(edge.x, 499.0, 0.3);
     EXPECT_EQ(polygonMode(), GL_FILL);
-
     // Level along +z, the top row looks 30 degrees above the horizon.
     const Vector3 eye { 501.0, 6.0, 0.0 };
     look(eye, { 0.0, 0.0, 1.0 }, { 1.0, 0.0, 0.0 });
@@ -179,7 +168,6 @@ TEST(TerrainRendererGLTest, RendersAndPicksAScene)
     const Vector3 ray = renderer->pickedPosition - eye;
     EXPECT_NEAR(ray.z, 500.0, 1.0) << "on the far plane, 500 ahead";
     EXPECT_GT(ray.x, 250.0) << "up along the top row's ray";
-
     // A rebuild shows after the next update: ground without grass, then
     // nothing; a block with nothing to draw sets the fill mode again too.
     EXPECT_EQ(fine->terrain->vegetationVertexCount(), 4 * fine->terrain->vegetationPointCount());
@@ -199,7 +187,6 @@ TEST(TerrainRendererGLTest, RendersAndPicksAScene)
         b->draw(0);
         EXPECT_EQ(polygonMode(), GL_FILL);
     }
-
     // The scene's lamps, seen from above: grassy ground, water over deeper
     // ground where z >= 6 and a dwarf on the grass all darken with the sun
     // (Page Down) off and turn blue with the faint fill light (Page Up) on.
@@ -244,7 +231,6 @@ TEST(TerrainRendererGLTest, RendersAndPicksAScene)
         EXPECT_TRUE(member == &TerrainRenderer::pickingProgram
             || (sun == (std::array<float, 3> {}) && std::equal(fill.begin(), fill.end(), lights.diffuse2)));
     }
-
     // A larger window: a picking buffer keeps its texture's name, grows, reads
     // the new area and binds the window's framebuffer again after.
     PickingBuffer picking(size, size);

@@ -1,8 +1,11 @@
 #include "Terrain/Terrain.h"
 
+#include "Terrain/Daylight.h"
+#include "Terrain/ModelInstances.h"
 #include "TestFields.h"
 #include "World/Planet.h"
 
+#include <cmath>
 #include <gtest/gtest.h>
 
 class TerrainTest : public ::testing::Test
@@ -22,7 +25,6 @@ TEST_F(TerrainTest, RingsFollowTheViewerRebuildingOnlyTheCellsThatMove)
     for (const auto& [at, size, cell] : cells)
         EXPECT_EQ(TerrainRing::cellOf(at, size), cell) << at;
     EXPECT_EQ(TerrainRing(2, 12, 5).boxOf({ -1, 0, 2 }), (VoxelBox { -12, 0, 0, 12, 24, 36 }));
-
     Terrain terrain(world, { -0.5, 6.0, 30.0 });
     EXPECT_EQ(terrain.firstTerrainBlock(), nullptr);
     terrain.setWireframe(true);
@@ -45,7 +47,6 @@ TEST_F(TerrainTest, RingsFollowTheViewerRebuildingOnlyTheCellsThatMove)
         EXPECT_EQ(world.terrainFields - fields, pass == 0 ? 25 : 0);
     }
     expectRingsAround(terrain, { 18.0, 6.0, 30.0 });
-
     for (const Vector3& to : { Vector3(-30.0, -20.0, 7.0), Vector3(-31.0, 40.0, 7.0),
              Vector3(500.0, 6.0, -300.0), Vector3(6.0, 6.0, 6.0) }) {
         terrain.setViewerPosition(to);
@@ -77,12 +78,10 @@ TEST_F(TerrainTest, EditsQueueEveryCellHoldingTheVoxelOnceAndRemeshTwoPerFrame)
     busy.moving = false;
     terrain.remeshEdits();
     EXPECT_TRUE(terrain.terrainQueueLength() == 0 && world.terrainFields - fields == 9);
-
     world.changedWater.push_back({ 13, 5, 40 });
     terrain.remeshEdits();
     // Beyond the fine ring (which ends at z = 36), on the plane two coarse cells share.
     EXPECT_TRUE(world.waterFields == 468 + 2 && terrain.waterQueueLength() == 0);
-
     // The ground drops below this ring's cells: they leave the visible lists.
     world.terrain = groundBelow(-300.5, 2);
     for (const auto& cell : terrain.cells())
@@ -98,7 +97,6 @@ TEST_F(TerrainTest, TheUpdateThreadFollowsTheViewerAndHandsOnItsFailure)
     Terrain terrain(world, { 6.0, 6.0, 6.0 });
     terrain.launch();
     ASSERT_TRUE(waitFor([&] { return terrain.passDone() && terrain.isBuilt(); }));
-
     // A failing world ends the thread; the main thread gets the message, also from update.
     world.terrain = [](int, int, int) -> VoxelSample { throw "FATAL EXCEPTION"; };
     terrain.setViewerPosition({ 30.0, 6.0, 6.0 });
@@ -113,4 +111,71 @@ TEST_F(TerrainTest, TheUpdateThreadFollowsTheViewerAndHandsOnItsFailure)
     ASSERT_TRUE(waitFor([&] { return raised([&] { terrain.rethrowFailure(); }) == "FATAL EXCEPTION"; }));
     EXPECT_EQ(raised([&] { terrain.update(0.01); }), "FATAL EXCEPTION");
     terrain.stop();
+}
+
+// A viewer on the surface below the planet's centre, whose up is -y: the hour
+// follows the sun's height over the viewer's own horizon, and the haze fades
+// into the sky dome's horizon colour.
+TEST(DaylightTest, NoonSunsetAndMidnightFollowTheViewersHorizon)
+{
+    const Vector3 eye { 0.0, -500.0, 0.0 }, up { 0.0, -1.0, 0.0 };
+    const Daylight noon = Daylight::at({ 0.0, -50000.0, 0.0 }, eye, up);
+    const Daylight sunset = Daylight::at({ 50000.0, -500.0, 0.0 }, eye, up);
+    const Daylight midnight = Daylight::at({ 0.0, 50000.0, 0.0 }, eye, up);
+    auto near = [](const Vector3& a, const Vector3& b) { return (a - b).length() < 1e-6; };
+    EXPECT_TRUE(noon.sunColour.x > 0.9 && noon.sunColour.z > 0.8 && near(noon.moonColour, {}));
+    EXPECT_TRUE(near(noon.fogColour, { 0.66, 0.81, 0.96 }));
+    EXPECT_TRUE(sunset.sunColour.x > 2.0 * sunset.sunColour.z && sunset.sunColour.y < noon.sunColour.y);
+    EXPECT_GT(sunset.fogColour.x, sunset.fogColour.z);
+    EXPECT_GT(sunset.sunColour.x, 0.0) << "a sun on the horizon still lights the ground a little";
+    EXPECT_TRUE(near(midnight.sunColour, {}) && midnight.moonColour.z > 0.1);
+    EXPECT_LT(midnight.ambientColour.x + midnight.ambientColour.y + midnight.ambientColour.z, 0.2);
+    EXPECT_TRUE(near(midnight.fogColour, { 0.030, 0.055, 0.120 }));
+    EXPECT_LT(midnight.fogEnd, 120.0f) << "the haze must hide the edge of the coarse ring";
+}
+
+// Looking steeply down along +x: the models stand ahead, not under the
+// viewer's feet, each on its own spot, and skip the spots the ground finder
+// rejects (a lake beyond x = 12), turning to the sides and behind. Their
+// numbers are unique across models, dwarves (drawn first) taking the first,
+// and survive the trip through a picking colour; the white background and
+// numbers nobody has name nothing.
+TEST(ModelInstancesTest, PlacedOnTheGroundInFrontOfTheViewerAndNumbered)
+{
+    ModelInstances instances;
+    instances.picked = 2;
+    instances.add("dwarf", { 9.0f, 9.0f, 9.0f });
+    const Vector3 eye { 10.0, 1.7, -4.0 };
+    Orientation facing;
+    facing.forward = Vector3 { 0.3, -0.95, 0.0 }.normalise();
+    for (const double shore : { 1e9, 12.0 }) {
+        instances.placeAround(eye, facing, [&](const Vector3& p) -> std::optional<Vector3> {
+            return p.x > shore ? std::nullopt : std::optional<Vector3>({ p.x, 0.0, p.z });
+        });
+        EXPECT_EQ(instances.picked, 0);
+        EXPECT_TRUE(instances.of("dwarf").size() == 3 && instances.of("forge").size() == 2);
+        std::vector<ModelInstances::Position> spots;
+        for (const std::string& model : ModelInstances::modelNames())
+            for (const ModelInstances::Position& p : instances.of(model)) {
+                EXPECT_EQ(p[1], 0.0f) << "stands on the ground the finder returned";
+                EXPECT_TRUE(shore < 100 || p[0] - eye.x > 4.0) << model;
+                EXPECT_LE(p[0], shore) << model << " stands in the lake";
+                EXPECT_LT(std::hypot(p[0] - eye.x, p[2] - eye.z), 17.0) << model;
+                EXPECT_EQ(std::count(spots.begin(), spots.end(), p), 0);
+                spots.push_back(p);
+            }
+    }
+    const std::tuple<const char*, int, int> numbers[]
+        = { { "dwarf", 0, 1 }, { "dwarf", 2, 3 }, { "forge", 0, 4 }, { "forge", 1, 5 } };
+    for (const auto& [model, index, number] : numbers) {
+        EXPECT_EQ(instances.numberOf(model, index), number);
+        EXPECT_EQ(instances.numberFromColour(ModelInstances::colourOf(number)), number);
+    }
+    EXPECT_EQ(ModelInstances::colourOf(0x123456), (ModelInstances::Colour { 0x12, 0x34, 0x56 }));
+    for (const ModelInstances::Colour& colour : { ModelInstances::Colour { 255, 255, 255 }, { 0, 0, 6 } })
+        EXPECT_EQ(instances.numberFromColour(colour), 0);
+    // Nowhere dry at all: nothing is placed, and nothing is picked.
+    instances.placeAround(eye, facing, [](const Vector3&) { return std::optional<Vector3>(); });
+    EXPECT_EQ(instances.count(), 0);
+    EXPECT_EQ(instances.numberFromColour({ 0, 0, 1 }), 0);
 }

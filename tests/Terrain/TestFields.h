@@ -41,11 +41,9 @@ struct FunctionWorld : VoxelWorld
     bool popChangedVoxel(VoxelPosition& out) override { return pop(changedVoxels, out); }
     bool popChangedWater(VoxelPosition& out) override { return pop(changedWater, out); }
     void saveTick(double) override { }
-
     FunctionField::Function terrain, water;
     std::atomic<int> terrainFields { 0 }, waterFields { 0 };
     std::deque<VoxelPosition> changedVoxels, changedWater;
-
     static std::unique_ptr<VoxelField> field(const FunctionField::Function& function, std::atomic<int>& count)
     {
         ++count;

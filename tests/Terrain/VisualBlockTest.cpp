@@ -94,11 +94,9 @@ Mesh expectPlainBuild(
     if (reads) {
         EXPECT_TRUE(firstReads(std::exchange(*reads, {})) == blockReads) << "terrain reads, step " << step;
     }
-
     const Capturing<WaterBlock> water(box, world, step);
     EXPECT_TRUE(sameMesh(water.built, referenceMesh(*world.waterField(box.grown(2)), box, step, &planet)))
         << "water, step " << step;
-
     const auto grass = Vegetation::points(terrain.built, layerOf(1));
     const auto reference = referencePoints(terrainReference, layerOf(1));
     EXPECT_TRUE(terrain.vegetationPointCount() == int(reference.size()) && grass.size() == reference.size()
@@ -132,7 +130,6 @@ TEST(VisualBlockTest, SetRangeRebuildsForANewBoxOrStepAndOnlyANewBoxFadesIn)
     EXPECT_TRUE(block.setRange({ 0, 12, 24, 36, 0, 12 }, 1));
     EXPECT_TRUE(!block.hasTriangles() && block.fade() == 1.0);
     EXPECT_FALSE(TerrainBlock(cellBox, nullptr, 2).hasTriangles());
-
     world.terrain = randomField(11);
     EXPECT_TRUE(block.setRange({ 0, 36, 0, 36, 0, 36 }, 1));
     EXPECT_TRUE(block.builtVertexCount() == 65536 && block.builtTriangleCount() > 0);
@@ -255,7 +252,6 @@ TEST_F(DataManagerWorldTest, TheUpdateThreadFollowsADiggingViewer)
     Terrain terrain(world, start);
     terrain.launch();
     ASSERT_TRUE(waitFor([&] { return terrain.isBuilt(); }, 60000));
-
     Vector3 at = start;
     for (int frame = 0; frame < 120; ++frame) {
         // Along the surface, into a new fine cell every 24 frames or so.
