@@ -331,11 +331,10 @@ TEST_F(TerrainDataManagerTest, WorldFolderAndFile)
     expected.replace(expected.find("90.9"), 4, "90");
     EXPECT_EQ(expected, TempFolder::read(file));
     // Without a usable seed2 the world takes the program's seeds, and keeps them from now on.
-    const auto user = [](const char* x, const char* y, const char* z) {
-        return std::string("double\nuser x\n") + x + "\n\ndouble\nuser y\n" + y + "\n\ndouble\nuser z\n" + z
-            + "\n\n";
+    const auto user = [](const std::string& x) {
+        return "double\nuser x\n" + x + "\n\ndouble\nuser y\n0\n\ndouble\nuser z\n0\n\n";
     };
-    manager = resume("int\nseed1\n21\n\ndouble\nday length\n-4\n\n" + user("700", "0", "0"));
+    manager = resume("int\nseed1\n21\n\ndouble\nday length\n-4\n\n" + user("700"));
     EXPECT_TRUE(manager->seed1() == 13 && manager->seed2() == 14 && position[0] == 700.0);
     EXPECT_EQ(1, manager->planet().dayLength());
     manager.reset();
@@ -344,9 +343,8 @@ TEST_F(TerrainDataManagerTest, WorldFolderAndFile)
     // replaced by the new world's surface search, and said so; one a little inside the ground
     // is where walking leaves a player, and kept.
     const std::string seeds = "int\nseed1\n13\n\nint\nseed2\n14\n\n";
-    for (const std::string& stored :
-        { seeds, seeds + "double\nuser x\n520\n\n", seeds + user("nan", "0", "0"),
-            seeds + user("0", "0", "0"), seeds + user("400", "0", "0"), seeds + user("499.6", "0", "0") }) {
+    for (const std::string& stored : { seeds, seeds + "double\nuser x\n520\n\n", seeds + user("nan"),
+             seeds + user("0"), seeds + user("400"), seeds + user("499.6") }) {
         position[0] = 510.0;
         TempFolder::write(file, "[settings]\n" + stored);
         testing::internal::CaptureStdout();
