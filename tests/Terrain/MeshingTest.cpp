@@ -8,16 +8,10 @@
 
 namespace {
 
-constexpr int AIR = -127;
-constexpr int SOLID = 127;
-using Point = std::tuple<double, double, double>;
-
-Point pointOf(const Vector3& v)
-{
-    return { v.x, v.y, v.z };
-}
-
+constexpr int AIR = -127, SOLID = 127;
 constexpr std::uint8_t GRASS = 3;
+using Point = std::tuple<double, double, double>;
+const auto pointOf = [](const Vector3& v) { return Point { v.x, v.y, v.z }; };
 
 // Adds a grass triangle with stored vertices s0, s1, s2, whose last material
 // slot may hold another material.

@@ -51,7 +51,7 @@ TEST(TerrainRendererGLTest, RendersAndPicksAScene)
     Interface interface;
     Camera camera;
     Planet planet(500.0);
-    FunctionWorld unused(nowhere(), nowhere());
+    FunctionWorld unused(nowhere, nowhere);
     Terrain terrain(unused, Vector3 { 500.0, 0.0, 0.0 });
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_CULL_FACE);
@@ -176,7 +176,7 @@ TEST(TerrainRendererGLTest, RendersAndPicksAScene)
     EXPECT_GT(fine->terrain->vegetationVertexCount(), 0);
     fine->terrain->update(0.0);
     EXPECT_EQ(fine->terrain->vegetationVertexCount(), 0);
-    low.terrain = low.water = nowhere();
+    low.terrain = low.water = nowhere;
     for (VisualBlock* b : blocksOf(*fine)) {
         b->rebuild();
         EXPECT_GT(b->drawnTriangleCount, 0);

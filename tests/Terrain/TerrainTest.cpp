@@ -13,7 +13,7 @@ class TerrainTest : public ::testing::Test
 protected:
     Planet planet { 500.0 };
     // Ground below y = 6.5 everywhere: cells crossing that height have triangles.
-    FunctionWorld world { groundBelow(6.5, 2), nowhere() };
+    FunctionWorld world { groundBelow(6.5, 2), nowhere };
 };
 
 // One fine cell along x moves one face of the fine ring, 25 cells; a pass

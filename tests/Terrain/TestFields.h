@@ -51,10 +51,7 @@ struct FunctionWorld : VoxelWorld
     }
     static bool pop(std::deque<VoxelPosition>& queue, VoxelPosition& out)
     {
-        const bool any = !queue.empty();
-        if (any)
-            out = queue.front(), queue.pop_front();
-        return any;
+        return !queue.empty() && (out = queue.front(), queue.pop_front(), true);
     }
 };
 
@@ -77,10 +74,7 @@ inline MeshVertex vertexAt(const Vector3& p, std::uint8_t material = 1)
     return v;
 }
 
-inline FunctionField::Function nowhere()
-{
-    return [](int, int, int) { return VoxelSample { -127, 0 }; };
-}
+const FunctionField::Function nowhere = [](int, int, int) { return VoxelSample { -127, 0 }; };
 
 // Random densities, never 0, and random materials 1..4, fixed per voxel by a
 // seed (splitmix64 of the position and the seed).

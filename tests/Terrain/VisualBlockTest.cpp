@@ -34,10 +34,7 @@ template <typename Block> struct Capturing : Block
     Mesh built;
 };
 
-int layerOf(int material)
-{
-    return TerrainTextureRegistry::getInstance().layerFor(material);
-}
+const auto layerOf = [](int material) { return TerrainTextureRegistry::getInstance().layerFor(material); };
 
 // The plain build of a box: the polygonizer's triangles welded by the linear
 // scan, cut to 16-bit indices, and every normal either the planet's up or
@@ -85,15 +82,11 @@ Reads firstReads(const Reads& reads)
 Mesh expectPlainBuild(
     VoxelWorld& world, const VoxelBox& box, int step, const Planet& planet, Reads* reads = nullptr)
 {
-    Reads blockReads;
     const Capturing<TerrainBlock> terrain(box, world, step);
-    if (reads)
-        blockReads = firstReads(std::exchange(*reads, {}));
+    const Reads blockReads = reads ? firstReads(std::exchange(*reads, {})) : Reads();
     const Mesh terrainReference = referenceMesh(*world.terrainField(box.grown(2)), box, step, nullptr);
     EXPECT_TRUE(sameMesh(terrain.built, terrainReference)) << "terrain, step " << step;
-    if (reads) {
-        EXPECT_TRUE(firstReads(std::exchange(*reads, {})) == blockReads) << "terrain reads, step " << step;
-    }
+    EXPECT_TRUE(!reads || firstReads(std::exchange(*reads, {})) == blockReads) << "reads, step " << step;
     const Capturing<WaterBlock> water(box, world, step);
     EXPECT_TRUE(sameMesh(water.built, referenceMesh(*world.waterField(box.grown(2)), box, step, &planet)))
         << "water, step " << step;
@@ -113,7 +106,7 @@ const VoxelBox cellBox { 0, 12, 0, 12, 0, 12 };
 // is cut at the limit, not wrapped, dropping the triangles that do not fit.
 TEST(VisualBlockTest, SetRangeRebuildsForANewBoxOrStepAndOnlyANewBoxFadesIn)
 {
-    FunctionWorld world(groundBelow(6.5, 2), nowhere());
+    FunctionWorld world(groundBelow(6.5, 2), nowhere);
     TerrainBlock block(cellBox, &world, 0);
     EXPECT_EQ(block.step(), 1) << "steps below one sample every voxel";
     EXPECT_TRUE(block.hasTriangles() && block.needsUpload() && block.fade() == 0.0);
@@ -162,12 +155,12 @@ TEST(TerrainBlockTest, GrassAndItsStatisticFollowRebuilds)
     TerrainTextureRegistry::getInstance().addTerrainLayers();
     auto stat = [] { return StatsManager::getInstance().getStat("Vegetation points"); };
     const double before = stat();
-    FunctionWorld world(groundBelow(6.5, 1), nowhere());
+    FunctionWorld world(groundBelow(6.5, 1), nowhere);
     auto block = std::make_unique<TerrainBlock>(cellBox, &world, 2);
     const int points = block->vegetationPointCount();
     EXPECT_TRUE(points > 0 && stat() == before + points);
     const std::pair<FunctionField::Function, int> rebuilds[] = { { groundBelow(6.5, 2), 0 },
-        { groundBelow(6.5, 1), points }, { nowhere(), 0 }, { groundBelow(6.5, 1), points } };
+        { groundBelow(6.5, 1), points }, { nowhere, 0 }, { groundBelow(6.5, 1), points } };
     for (const auto& [terrain, expected] : rebuilds) {
         world.terrain = terrain;
         block->rebuild();
