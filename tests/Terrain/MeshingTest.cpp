@@ -3,7 +3,6 @@
 #include <array>
 #include <gtest/gtest.h>
 #include <map>
-#include <set>
 #include <tuple>
 
 namespace {

@@ -2,9 +2,7 @@
 #include "Graphics/Camera.h"
 #include "Graphics/DebugShapes.h"
 #include "Interface/Interface.h"
-#include "Terrain/GridCell.h"
 #include "Terrain/PickingBuffer.h"
-#include "Terrain/Terrain.h"
 #include "Terrain/TerrainRenderer.h"
 #include "TestFields.h"
 #include "World/Planet.h"
@@ -53,9 +51,8 @@ TEST(TerrainRendererGLTest, RendersAndPicksAScene)
     Planet planet(500.0);
     FunctionWorld unused(nowhere, nowhere);
     Terrain terrain(unused, Vector3 { 500.0, 0.0, 0.0 });
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_CULL_FACE);
-    glEnable(GL_BLEND);
+    for (const GLenum capability : { GL_DEPTH_TEST, GL_CULL_FACE, GL_BLEND })
+        glEnable(capability);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();

@@ -35,20 +35,18 @@ struct FunctionWorld : VoxelWorld
     FunctionWorld(FunctionField::Function t, FunctionField::Function w) { terrain = t, water = w; }
     std::unique_ptr<VoxelField> terrainField(const VoxelBox&) override
     {
-        return field(terrain, terrainFields);
+        return ++terrainFields, std::make_unique<FunctionField>(terrain);
     }
-    std::unique_ptr<VoxelField> waterField(const VoxelBox&) override { return field(water, waterFields); }
+    std::unique_ptr<VoxelField> waterField(const VoxelBox&) override
+    {
+        return ++waterFields, std::make_unique<FunctionField>(water);
+    }
     bool popChangedVoxel(VoxelPosition& out) override { return pop(changedVoxels, out); }
     bool popChangedWater(VoxelPosition& out) override { return pop(changedWater, out); }
     void saveTick(double) override { }
     FunctionField::Function terrain, water;
     std::atomic<int> terrainFields { 0 }, waterFields { 0 };
     std::deque<VoxelPosition> changedVoxels, changedWater;
-    static std::unique_ptr<VoxelField> field(const FunctionField::Function& function, std::atomic<int>& count)
-    {
-        ++count;
-        return std::make_unique<FunctionField>(function);
-    }
     static bool pop(std::deque<VoxelPosition>& queue, VoxelPosition& out)
     {
         return !queue.empty() && (out = queue.front(), queue.pop_front(), true);
@@ -181,8 +179,7 @@ inline void expectRingsAround(Terrain& terrain, const Vector3& viewer)
     for (bool fine : { true, false }) {
         const TerrainRing ring = fine ? TerrainRing(2, 12, 5) : TerrainRing(4, 40, 7);
         const int half = ring.count / 2;
-        const TerrainRing::Coordinates centre { TerrainRing::cellOf(viewer.x, ring.size),
-            TerrainRing::cellOf(viewer.y, ring.size), TerrainRing::cellOf(viewer.z, ring.size) };
+        const TerrainRing::Coordinates centre = ring.cellAt(viewer);
         std::set<TerrainRing::Coordinates> placed;
         std::set<GridCell*> meshed;
         for (const auto& cell : terrain.cells())

@@ -10,10 +10,7 @@
 #include "World/Vox.h"
 #include "World/WaterVox.h"
 
-#include <array>
 #include <gtest/gtest.h>
-#include <set>
-#include <utility>
 
 namespace {
 
