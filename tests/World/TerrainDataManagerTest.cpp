@@ -221,6 +221,17 @@ TEST_F(TerrainDataManagerTest, SurfaceQueriesAndVoxelRays)
 
 // Writers, readers and a main loop at once on a cache far too small for them: every write must land
 // in its own voxel and survive reuse and restart, as must the viewer and edits the renderer never saw.
+// Among hundreds of cached blocks, the periodic save finds the edited one at once.
+TEST_F(TerrainDataManagerTest, PeriodicSavesFindTheEditedBlockAmongManyCachedOnes)
+{
+    auto manager = open();
+    for (int b = 0; b < 200; ++b)
+        Vox(*manager, 2000 + 20 * b, 0, 0).density();
+    Vox(*manager, 2000 + 20 * 199, 0, 0).density(5);
+    manager->saveTick(0.016);
+    EXPECT_TRUE(std::filesystem::exists(blockFile(299, 0, 0)));
+}
+
 TEST_F(TerrainDataManagerTest, ConcurrentEditsReadsAndReuseKeepEveryBlockWholeAcrossARestart)
 {
     auto manager = open(6, true);
