@@ -146,8 +146,9 @@ int Game::start()
     int result = 0;
     try {
         resize(win.width, win.height);
-        // Motions count from the last position seen, and the pointer may not
-        // move before it is captured at the centre.
+        // Motions are measured from the last position seen. Start from where
+        // the pointer is: if it already rests at the centre, capture moves
+        // nothing and no motion event would set that position.
         const sf::Vector2i pointer = sf::Mouse::getPosition(window);
         lastMouseX = lastDragX = pointer.x;
         lastMouseY = lastDragY = pointer.y;
@@ -309,9 +310,9 @@ void Game::update()
     }
 
     if (win.mouseMode == 1) {
-        // Motions still queued happened before this move and count from the
-        // positions last seen; the move's own motion event only brings the
-        // count back to the centre.
+        // Motions still queued happened before this move and are measured
+        // from the last position seen; the move's own motion event, met at
+        // the centre, only puts that position back there.
         const sf::Vector2i centre(win.width / 2, win.height / 2);
         if (sf::Mouse::getPosition(window) != centre) {
             sf::Mouse::setPosition(centre, window);
