@@ -6,6 +6,7 @@ packages=(
   build-essential cmake pkg-config
   libsfml-dev libglew-dev libglu1-mesa-dev libftgl-dev libnoise-dev libassimp-dev
   libgtest-dev libgmock-dev libbenchmark-dev fonts-dejavu-core
+  clang libclang-rt-14-dev
   xvfb xauth xdotool imagemagick x11-utils mesa-utils libgl1-mesa-dri
 )
 

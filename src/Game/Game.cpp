@@ -39,6 +39,11 @@ Game::Game(const std::string& title)
     scene = std::make_unique<Scene>();
 
     settings = SettingsFile::read("resources/config/settings.ini");
+    // The X server truncates a size it cannot make, and the GL driver then
+    // overruns its buffers: only sizes the screen can show are asked for.
+    const sf::VideoMode screen = sf::VideoMode::getDesktopMode();
+    settings.limitWindowSize(static_cast<int>(std::min(screen.width, 16384u)),
+        static_cast<int>(std::min(screen.height, 16384u)));
     windowSettings.depthBits = settings.depthBits;
     windowSettings.stencilBits = settings.stencilBits;
     windowSettings.antialiasingLevel = settings.antialiasingLevel;

@@ -23,6 +23,8 @@ public:
     // Runs the main loop; 0 after a normal end, 1 after a failed start or a
     // fatal error that ended the loop.
     int start();
+    // False when the window, OpenGL or the fonts could not be set up.
+    bool startedUp() const { return ok; }
 
 private:
     void initGL();

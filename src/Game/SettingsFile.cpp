@@ -2,6 +2,7 @@
 
 #include "Game/ResourcePath.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iostream>
 
@@ -62,4 +63,19 @@ SettingsFile SettingsFile::parse(std::istream& in)
         }
     }
     return settings;
+}
+
+bool SettingsFile::limitWindowSize(int maxWidth, int maxHeight)
+{
+    auto fits = [&](int width, int height) {
+        return width >= 1 && height >= 1 && width <= maxWidth && height <= maxHeight;
+    };
+    if (fits(windowedWidth, windowedHeight))
+        return true;
+    std::cout << "Invalid window size " << windowedWidth << "x" << windowedHeight
+              << " in \"settings.ini\"! Reverting to default window size.\n";
+    const SettingsFile defaults;
+    windowedWidth = std::clamp(defaults.windowedWidth, 1, std::max(maxWidth, 1));
+    windowedHeight = std::clamp(defaults.windowedHeight, 1, std::max(maxHeight, 1));
+    return false;
 }

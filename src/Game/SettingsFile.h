@@ -22,4 +22,9 @@ struct SettingsFile {
     static SettingsFile read(const std::string& path);
     // The token reader behind read(), for any stream.
     static SettingsFile parse(std::istream& in);
+
+    // A windowed size below 1 or beyond the screen (maxWidth x maxHeight) is
+    // reported and replaced by the default 800 x 600, or by the screen's own
+    // size when even that does not fit; true when the size was kept.
+    bool limitWindowSize(int maxWidth, int maxHeight);
 };

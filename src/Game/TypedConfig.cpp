@@ -3,6 +3,7 @@
 #include "Game/ResourcePath.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -13,15 +14,25 @@
 namespace {
 const double unparsable = 2147483647.0;
 
-// Lines are read whole; a carriage return left by an editor on another
-// platform is dropped so such files read the same.
+// Lines are read whole; carriage returns left by an editor on another
+// platform end the line with the newline, so such files read the same and a
+// rewrite cannot shorten a run of them one by one.
 bool readLine(std::istream& in, std::string& line)
 {
     if (!std::getline(in, line))
         return false;
-    if (!line.empty() && line.back() == '\r')
+    while (!line.empty() && line.back() == '\r')
         line.pop_back();
     return true;
+}
+
+// The shortest text that reads back as the same double, so that saving the
+// world file again and again never moves the player or the sun.
+std::string exactText(double value)
+{
+    char text[32];
+    const auto result = std::to_chars(text, text + sizeof text, value);
+    return std::string(text, result.ptr);
 }
 
 std::string withoutBlanks(std::string text)
@@ -130,7 +141,7 @@ void TypedConfig::write(std::ostream& out) const
     for (const auto& [name, value] : ints)
         out << "int\n" << name << "\n" << value << "\n\n";
     for (const auto& [name, value] : doubles)
-        out << "double\n" << name << "\n" << value << "\n\n";
+        out << "double\n" << name << "\n" << exactText(value) << "\n\n";
     for (const auto& [name, value] : strings)
         out << "string\n" << name << "\n" << value << "\n\n";
 }

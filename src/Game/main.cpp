@@ -8,7 +8,7 @@ int main()
     {
         Game game("Glebeworks");
         result = game.start();
-        if (result != 0)
+        if (!game.startedUp())
             std::cout << "Game could not start...\n";
     }
     return result;

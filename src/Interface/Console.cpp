@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <climits>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -29,7 +28,8 @@ bool isPrintable(const std::string& token)
     return std::all_of(token.begin(), token.end(), [](char c) { return c > ' ' && c < 127; });
 }
 
-// A whole-token decimal integer that fits an int.
+// A whole-token decimal number of a function key, F1 (305) to F12 (316). The
+// whole token counts: "316" followed by a NUL byte and junk is no number.
 bool readKeyNumber(const std::string& token, int& number)
 {
     if (token.empty())
@@ -37,7 +37,8 @@ bool readKeyNumber(const std::string& token, int& number)
     char* end = nullptr;
     errno = 0;
     const long value = std::strtol(token.c_str(), &end, 10);
-    if (*end != '\0' || errno == ERANGE || value < INT_MIN || value > INT_MAX)
+    if (end != token.c_str() + token.size() || errno == ERANGE || value <= functionKeyOffset
+        || value > functionKeyOffset + 12)
         return false;
     number = static_cast<int>(value);
     return true;
@@ -256,29 +257,58 @@ Console::Words Console::splitWords(const std::string& line)
 
 bool Console::readBindings()
 {
-    bindings.clear();
     std::ifstream file(resourcePath(bindingsFile));
+    bindings.clear();
+    // A file that cannot be opened is reported like a malformed one.
+    const bool valid = file.is_open() && parseBindings(file, bindings);
+    if (!valid)
+        log("Error: invalid format of keybinds file!");
+    return valid;
+}
+
+bool Console::parseBindings(std::istream& in, std::map<int, Words>& parsed)
+{
+    parsed.clear();
     std::string token;
-    bool more = static_cast<bool>(file >> token);
-    // A file that cannot be opened is reported like a malformed one; an empty
-    // file simply holds no bindings.
-    bool valid = file.is_open();
+    bool more = static_cast<bool>(in >> token);
+    // An empty file simply holds no bindings.
+    bool valid = true;
     while (valid && more) {
         int key = 0;
         std::string keyToken;
-        valid = token == "#" && file >> keyToken && readKeyNumber(keyToken, key);
+        valid = token == "#" && in >> keyToken && readKeyNumber(keyToken, key);
         Words words;
-        while (valid && (more = static_cast<bool>(file >> token)) && token != "#") {
+        while (valid && (more = static_cast<bool>(in >> token)) && token != "#") {
             valid = isPrintable(token);
             words.push_back(token);
         }
         // A record cut short by damage is dropped whole.
         if (valid)
-            bindings[key].insert(bindings[key].end(), words.begin(), words.end());
+            parsed[key].insert(parsed[key].end(), words.begin(), words.end());
     }
-    if (!valid)
-        log("Error: invalid format of keybinds file!");
     return valid;
+}
+
+void Console::writeBindings(std::ostream& out, const std::map<int, Words>& bound)
+{
+    for (const auto& [key, words] : bound) {
+        out << "#\n" << key << "\n";
+        for (const std::string& word : words)
+            out << word << "\n";
+    }
+}
+
+std::string Console::listBindings(const std::map<int, Words>& bound)
+{
+    if (bound.empty())
+        return "No keybinds set";
+    std::string reply = "Current keybinds:";
+    for (const auto& [key, words] : bound) {
+        reply += "\n- f" + std::to_string(key - functionKeyOffset) + " > ";
+        for (const std::string& word : words)
+            reply += word + " ";
+    }
+    return reply + "\n";
 }
 
 std::string Console::transcript() const
@@ -314,22 +344,18 @@ std::string Console::bind(Words words)
         return usage;
     const std::string first = words.front();
     words.pop_front();
-    if (first == "list") {
-        if (bindings.empty())
-            return "No keybinds set";
-        std::string reply = "Current keybinds:";
-        for (const auto& [key, bound] : bindings) {
-            reply += "\n- f" + std::to_string(key - functionKeyOffset) + " > ";
-            for (const std::string& word : bound)
-                reply += word + " ";
-        }
-        return reply + "\n";
-    }
+    if (first == "list")
+        return listBindings(bindings);
     long n = 0;
     if (!readFunctionKey(first, n))
         return usage;
     if (n < 1 || n > 12)
         return "Bind error: Only allowed to bind key F1 to F12";
+    // "#" marks a record in the bindings file: saved inside a command it would
+    // split the binding in two at the next start.
+    for (const std::string& word : words)
+        if (word.find('#') != std::string::npos)
+            return "Bind error: a bound command cannot contain \"#\"";
     bindings[static_cast<int>(n) + functionKeyOffset] = words;
     saveBindings();
     std::string reply = "Bind: " + first + " > ";
@@ -346,11 +372,7 @@ void Console::saveBindings() const
     bool saved = false;
     {
         std::ofstream file(temporary, std::ios::trunc);
-        for (const auto& [key, words] : bindings) {
-            file << "#\n" << key << "\n";
-            for (const std::string& word : words)
-                file << word << "\n";
-        }
+        writeBindings(file, bindings);
         file.close();
         saved = static_cast<bool>(file);
     }

@@ -4,8 +4,10 @@
 
 #include <SFML/Window/Keyboard.hpp>
 #include <deque>
+#include <istream>
 #include <map>
 #include <mutex>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -52,6 +54,13 @@ public:
     // logging the format error) when the file is missing or malformed, in
     // which case the bindings read before the error stay.
     bool readBindings();
+    // The bindings file's records, from any stream; false at the first damaged
+    // record (a key number other than F1..F12 is damage), keeping the records
+    // read before it.
+    static bool parseBindings(std::istream& in, std::map<int, Words>& parsed);
+    static void writeBindings(std::ostream& out, const std::map<int, Words>& bound);
+    // The reply of "bind list".
+    static std::string listBindings(const std::map<int, Words>& bound);
 
     std::string transcript() const;
     const std::string& commandLine() const { return input; }

@@ -6,11 +6,15 @@
 #include "World/WaterDatablock.h"
 #include "World/datablock.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <mutex>
+#include <set>
 
 namespace {
 
@@ -44,7 +48,7 @@ void recordLoad(double seconds)
 
 } // namespace
 
-void DatablockFile::save(const datablock& block)
+std::string DatablockFile::encode(const datablock& block)
 {
     std::string bytes;
     if (block.isAllAir()) {
@@ -57,19 +61,14 @@ void DatablockFile::save(const datablock& block)
             bytes[2 * i + 1] = static_cast<char>(voxel.material());
         });
     }
-    writeReplacing(block.filename(), bytes);
+    return bytes;
 }
 
-bool DatablockFile::load(datablock& block)
+bool DatablockFile::decode(const std::string& bytes, datablock& block, std::string& problem)
 {
-    std::string bytes;
-    const auto start = std::chrono::steady_clock::now();
-    // Records beyond the 8000th are not looked at.
-    if (!readStart(block.filename(), bytes, 2 * RECORDS))
-        return false;
-    // A record counts only when both of its bytes are there.
-    const std::size_t records = bytes.size() / 2;
-
+    // Records beyond the 8000th are not looked at; a record counts only when
+    // both of its bytes are there.
+    const std::size_t records = std::min<std::size_t>(bytes.size(), 2 * RECORDS) / 2;
     if (records == 1) {
         // Two bytes stand for a block of air, whatever they hold.
         forEachRecord([&](int, int x, int y, int z) {
@@ -77,24 +76,43 @@ bool DatablockFile::load(datablock& block)
             voxel.setDensity(Voxel::FULLY_AIR);
             voxel.setMaterial(Voxel::AIR_MATERIAL);
         });
-    } else if (records != static_cast<std::size_t>(RECORDS)) {
-        std::cout << "ERROR: read in data was NOT a special case, but did not match expected size of "
-                  << RECORDS << "\n"
-                  << "Actual datacounter: " << records << "\n"
-                  << "Reverting to generating datablock!\n";
+        return true;
+    }
+    if (records != static_cast<std::size_t>(RECORDS)) {
+        problem = "ERROR: read in data was NOT a special case, but did not match expected size of "
+            + std::to_string(RECORDS) + "\nActual datacounter: " + std::to_string(records)
+            + "\nReverting to generating datablock!\n";
         return false;
-    } else {
-        forEachRecord([&](int i, int x, int y, int z) {
-            Voxel& voxel = block.localVoxel(x, y, z);
-            voxel.setDensity(signedByte(bytes[2 * i]));
-            voxel.setMaterial(static_cast<unsigned char>(bytes[2 * i + 1]));
-        });
+    }
+    forEachRecord([&](int i, int x, int y, int z) {
+        Voxel& voxel = block.localVoxel(x, y, z);
+        voxel.setDensity(signedByte(bytes[2 * i]));
+        voxel.setMaterial(static_cast<unsigned char>(bytes[2 * i + 1]));
+    });
+    return true;
+}
+
+void DatablockFile::save(const datablock& block)
+{
+    writeReplacing(block.filename(), encode(block));
+}
+
+bool DatablockFile::load(datablock& block)
+{
+    std::string bytes;
+    std::string problem;
+    const auto start = std::chrono::steady_clock::now();
+    if (!readStart(block.filename(), bytes, 2 * RECORDS))
+        return false;
+    if (!decode(bytes, block, problem)) {
+        reportDamaged(block.filename(), problem);
+        return false;
     }
     recordLoad(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     return true;
 }
 
-void DatablockFile::save(const WaterDatablock& block)
+std::string DatablockFile::encode(const WaterDatablock& block)
 {
     std::string bytes;
     if (block.isAllDry()) {
@@ -106,35 +124,67 @@ void DatablockFile::save(const WaterDatablock& block)
         forEachRecord(
             [&](int i, int x, int y, int z) { bytes[i] = static_cast<char>(block.localValue(x, y, z)); });
     }
-    writeReplacing(block.filename(), bytes);
+    return bytes;
 }
 
-bool DatablockFile::load(WaterDatablock& block)
+bool DatablockFile::decode(const std::string& bytes, WaterDatablock& block, std::string& problem)
 {
-    std::string bytes;
-    if (!readStart(block.filename(), bytes, RECORDS))
-        return false;
-
-    if (bytes.size() == 2) {
+    const std::size_t size = std::min<std::size_t>(bytes.size(), RECORDS);
+    if (size == 2) {
         // Only the last byte says which uniform block this is.
         const int value = signedByte(bytes[1]);
         if (value == WaterDatablock::DRY || value == WaterDatablock::FULL) {
             forEachRecord([&](int, int x, int y, int z) { block.setLocalValue(x, y, z, value); });
             return true;
         }
-        std::cout << "Water Datablock datacounter was 2, but had unexpected value of " << value << "\n"
-                  << "Reverting to generating water datablock!\n";
-        block.clear();
+        problem = "Water Datablock datacounter was 2, but had unexpected value of " + std::to_string(value)
+            + "\nReverting to generating water datablock!\n";
+    } else if (size != static_cast<std::size_t>(RECORDS)) {
+        problem = "Water Datablock datacounter was not " + std::to_string(RECORDS)
+            + "!\nActual datacounter: " + std::to_string(size) + "\nReverting to generating water datablock!\n";
+    } else {
+        forEachRecord([&](int i, int x, int y, int z) { block.setLocalValue(x, y, z, signedByte(bytes[i])); });
+        return true;
+    }
+    block.clear();
+    return false;
+}
+
+void DatablockFile::save(const WaterDatablock& block)
+{
+    writeReplacing(block.filename(), encode(block));
+}
+
+bool DatablockFile::load(WaterDatablock& block)
+{
+    std::string bytes;
+    std::string problem;
+    if (!readStart(block.filename(), bytes, RECORDS))
+        return false;
+    if (!decode(bytes, block, problem)) {
+        reportDamaged(block.filename(), problem);
         return false;
     }
-    if (bytes.size() != static_cast<std::size_t>(RECORDS)) {
-        std::cout << "Water Datablock datacounter was not " << RECORDS << "!\n"
-                  << "Actual datacounter: " << bytes.size() << "\nReverting to generating water datablock!\n";
-        block.clear();
-        return false;
-    }
-    forEachRecord([&](int i, int x, int y, int z) { block.setLocalValue(x, y, z, signedByte(bytes[i])); });
     return true;
+}
+
+void DatablockFile::reportDamaged(const std::string& file, const std::string& problem)
+{
+    // A block that is not edited keeps its damaged file and is read again each
+    // time it comes back into the cache: once per file and run is enough.
+    static std::mutex mutex;
+    static std::set<std::string> reported;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (!reported.insert(file).second)
+            return;
+    }
+    // The block is generated anew and may be saved over the file later; the
+    // user's bytes stay beside it.
+    const std::string target = resourcePath(file);
+    std::error_code error;
+    std::filesystem::copy_file(target, target + ".bad", std::filesystem::copy_options::skip_existing, error);
+    std::cout << problem << "The damaged file is kept as " << file << ".bad\n";
 }
 
 void DatablockFile::writeReplacing(const std::string& file, const std::string& bytes)

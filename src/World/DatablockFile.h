@@ -17,8 +17,9 @@ class datablock;
 // thrown; the block's contents are untouched.
 //
 // Threads: the data manager calls these under its mutex, which serialises the
-// saves and loads of one block; loads add to the statistics table, which has
-// its own lock.
+// saves and loads of one block; loads add to the statistics table and the
+// record of damaged files, which have their own locks. encode and decode touch
+// nothing but their arguments.
 class DatablockFile
 {
 public:
@@ -31,7 +32,17 @@ public:
     // True when the block now holds the file's contents; false leaves every value uncomputed.
     static bool load(WaterDatablock& block);
 
+    // The file's bytes for a block, and the block from a file's bytes: false
+    // for a malformed file, with what is wrong in `problem`.
+    static std::string encode(const datablock& block);
+    static bool decode(const std::string& bytes, datablock& block, std::string& problem);
+    static std::string encode(const WaterDatablock& block);
+    static bool decode(const std::string& bytes, WaterDatablock& block, std::string& problem);
+
 private:
+    // Prints the problem the first time a file is found damaged in this run
+    // and keeps a copy of it as "<file>.bad".
+    static void reportDamaged(const std::string& file, const std::string& problem);
     static void writeReplacing(const std::string& file, const std::string& bytes);
     // Up to `limit` bytes from the start of the file; false when it cannot be opened.
     static bool readStart(const std::string& file, std::string& bytes, std::size_t limit);

@@ -124,9 +124,15 @@ TerrainDataManager::TerrainDataManager(double* userPosition, const std::string& 
         worldSeed1 = world.seed1;
         worldSeed2 = world.seed2;
         generator = std::make_unique<DatablockAnalyzer>(worldSeed1, worldSeed2);
-        userPosition[0] = world.user.x;
-        userPosition[1] = world.user.y;
-        userPosition[2] = world.user.z;
+        if (usableStart(world)) {
+            userPosition[0] = world.user.x;
+            userPosition[1] = world.user.y;
+            userPosition[2] = world.user.z;
+        } else {
+            std::cout << "World file " << folder.worldFilePath()
+                      << " holds no usable position; placing you on the surface\n";
+            placeOnSurface();
+        }
         planetObject->setSunAngle(world.sunAngle);
         planetObject->setDayLength(world.dayLength);
         // A world copied without its empty folders must still be able to save.
@@ -135,10 +141,7 @@ TerrainDataManager::TerrainDataManager(double* userPosition, const std::string& 
         worldSeed1 = seed1;
         worldSeed2 = seed2;
         generator = std::make_unique<DatablockAnalyzer>(worldSeed1, worldSeed2);
-        const Vector3 start = findSurface({ userPosition[0], userPosition[1], userPosition[2] });
-        userPosition[0] = start.x;
-        userPosition[1] = start.y;
-        userPosition[2] = start.z;
+        placeOnSurface();
         std::cout << folder.path() << "\n";
         folder.createFolders();
         saveWorldFile();
@@ -148,6 +151,27 @@ TerrainDataManager::TerrainDataManager(double* userPosition, const std::string& 
     running = true;
     if (waterThread)
         thread = std::thread(&TerrainDataManager::run, this);
+}
+
+void TerrainDataManager::placeOnSurface()
+{
+    const Vector3 start = findSurface({ userPosition[0], userPosition[1], userPosition[2] });
+    userPosition[0] = start.x;
+    userPosition[1] = start.y;
+    userPosition[2] = start.z;
+}
+
+bool TerrainDataManager::usableStart(const WorldSettings& world)
+{
+    // A number the world file could not read comes back as 2147483647, past
+    // the voxel range like any position no one could have stood at.
+    const Vector3& p = world.user;
+    if (!world.userStored || !inVoxelRange(p))
+        return false;
+    // Slightly inside the ground is where walking leaves a player; buried
+    // under more ground than a body's height is no place to start from.
+    const Vector3 up = planetObject->upAt(p);
+    return !(sampleDensity(p) > 0.0 && sampleDensity(p + up * 2.0) > 0.0);
 }
 
 TerrainDataManager::~TerrainDataManager()

@@ -121,6 +121,10 @@ private:
     void flowStep(const VoxelPosition& position);
     void run();
     void recordFailure(const char* message);
+    // Moves the user position onto the ground by the new world's surface search.
+    void placeOnSurface();
+    // False for a stored position that is missing, out of the voxel range or buried.
+    bool usableStart(const WorldSettings& world);
 
     // The rest need `mutex` held.
     DataNode* lookup(int bx, int by, int bz) const;

@@ -30,12 +30,7 @@ bool WorldFolder::readWorldFile(WorldSettings& settings) const
     const TypedConfig file(worldFilePath());
     if (file.empty())
         return false;
-    settings.seed1 = file.getInt("seed1", 0);
-    settings.seed2 = file.getInt("seed2", 0);
-    settings.user
-        = { file.getDouble("user x", 0.0), file.getDouble("user y", 0.0), file.getDouble("user z", 0.0) };
-    settings.sunAngle = file.getDouble("sun angle", 0.0);
-    settings.dayLength = file.getDouble("day length", 0.0);
+    decode(file, settings);
     return true;
 }
 
@@ -43,6 +38,24 @@ bool WorldFolder::writeWorldFile(const WorldSettings& settings) const
 {
     // Loaded first so that entries this program does not know survive the rewrite.
     TypedConfig file(worldFilePath());
+    encode(settings, file);
+    return file.save(worldFilePath());
+}
+
+void WorldFolder::decode(const TypedConfig& file, WorldSettings& settings)
+{
+    settings.seed1 = file.getInt("seed1", 0);
+    settings.seed2 = file.getInt("seed2", 0);
+    settings.user
+        = { file.getDouble("user x", 0.0), file.getDouble("user y", 0.0), file.getDouble("user z", 0.0) };
+    settings.userStored
+        = file.doubles.count("user x") && file.doubles.count("user y") && file.doubles.count("user z");
+    settings.sunAngle = file.getDouble("sun angle", 0.0);
+    settings.dayLength = file.getDouble("day length", 0.0);
+}
+
+void WorldFolder::encode(const WorldSettings& settings, TypedConfig& file)
+{
     file.setInt("seed1", settings.seed1);
     file.setInt("seed2", settings.seed2);
     file.setDouble("user x", settings.user.x);
@@ -50,7 +63,6 @@ bool WorldFolder::writeWorldFile(const WorldSettings& settings) const
     file.setDouble("user z", settings.user.z);
     file.setDouble("sun angle", settings.sunAngle);
     file.setDouble("day length", settings.dayLength);
-    return file.save(worldFilePath());
 }
 
 void WorldFolder::createFolders() const

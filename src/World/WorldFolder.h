@@ -4,12 +4,16 @@
 
 #include <string>
 
+class TypedConfig;
+
 // What the world file keeps between runs.
 struct WorldSettings
 {
     int seed1 = 0;
     int seed2 = 0;
     Vector3 user;
+    // False when the world file lacks one of the three position keys.
+    bool userStored = false;
     double sunAngle = 0.0;
     double dayLength = 0.0;
 };
@@ -42,6 +46,10 @@ public:
     // Rewrites the seven keys and keeps every entry of another name. False
     // when the file could not be written.
     bool writeWorldFile(const WorldSettings& settings) const;
+    // The world's keys in a world file's table, both ways; entries of other
+    // names are left as they are.
+    static void decode(const TypedConfig& file, WorldSettings& settings);
+    static void encode(const WorldSettings& settings, TypedConfig& file);
     // data/ and its 25 subfolders; those that exist are left alone.
     void createFolders() const;
 

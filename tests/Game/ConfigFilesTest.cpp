@@ -64,6 +64,26 @@ TEST(SettingsFile, TokenRulesAndFailures)
     EXPECT_NE(std::string::npos, out.find("Could not open \"settings.ini\"!"));
 }
 
+TEST(SettingsFile, WindowSizesTheScreenCannotShowFallBackToTheDefault)
+{
+    // width, height, screen width and height, then the size kept or given instead.
+    const int cases[][6] = { { 1280, 800, 1280, 800, 1280, 800 }, { 1, 1, 1280, 800, 1, 1 },
+        { 2000000000, 600, 1280, 800, 800, 600 }, { 1024, 2000000000, 1280, 800, 800, 600 },
+        { 0, 600, 1280, 800, 800, 600 }, { 800, -600, 1280, 800, 800, 600 }, { 1281, 800, 1280, 800, 800, 600 },
+        { 0, 0, 640, 480, 640, 480 } };
+    for (const auto& c : cases) {
+        SettingsFile s;
+        s.windowedWidth = c[0];
+        s.windowedHeight = c[1];
+        const bool fits = c[0] == c[4] && c[1] == c[5];
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(fits, s.limitWindowSize(c[2], c[3])) << c[0] << "x" << c[1];
+        EXPECT_EQ(fits, testing::internal::GetCapturedStdout().empty());
+        EXPECT_EQ(c[4], s.windowedWidth);
+        EXPECT_EQ(c[5], s.windowedHeight);
+    }
+}
+
 TEST(TypedConfig, ReadsTheFourTypesWithTheirRules)
 {
     TypedConfig c = parse("[ sett ings ]\nbool\nflag\n t r u e \n\n"
@@ -83,7 +103,12 @@ TEST(TypedConfig, ReadsTheFourTypesWithTheirRules)
     // Names are verbatim and later entries replace earlier ones.
     EXPECT_DOUBLE_EQ(1.0, c.getDouble("user x ", 0));
     EXPECT_DOUBLE_EQ(3.0, c.getDouble("user x", 0));
-    EXPECT_EQ(14, parse("[settings]\r\nint\r\nseed2\r\n14\r\n\r\n").getInt("seed2", 0));
+    // A run of carriage returns ends a line like one does.
+    for (const std::string e : { "\r\n", "\r\r\n" }) {
+        TypedConfig crlf = parse("[settings]" + e + "int" + e + "seed2" + e + "14" + e + e + "string" + e + "n" + e + "a b" + e);
+        EXPECT_EQ(14, crlf.getInt("seed2", 0));
+        EXPECT_EQ("a b", crlf.getString("n", ""));
+    }
 }
 
 TEST(TypedConfig, WrongHeaderReadsNothingAndAnUnknownTypeWarnsWithItsLine)
@@ -107,8 +132,15 @@ TEST(TypedConfig, WritesGroupsInTypeAndNameOrderAndRoundTripsThroughAFile)
     c.setInt("a", 1);
     c.setBool("on", true);
     EXPECT_EQ("[settings]\nbool\non\ntrue\n\nint\na\n1\n\nint\nb\n2\n\n"
-              "double\nd\n498.123\n\nstring\ns\ntext\n\n",
+              "double\nd\n498.123456\n\nstring\ns\ntext\n\n",
         written(c));
+    // Doubles read back exactly, so saving again and again never moves the player.
+    const double exact[] = { 499.53123456789012, 0.1, -0.0, 1e-300, 5e-324, 123456789.125 };
+    TypedConfig doubles;
+    for (const double& value : exact)
+        doubles.setDouble(std::to_string(&value - exact), value);
+    for (const double& value : exact)
+        EXPECT_EQ(value, parse(written(doubles)).getDouble(std::to_string(&value - exact), 7.0));
 
     const auto dir = std::filesystem::temp_directory_path() / "glebe-typedconfig";
     std::filesystem::create_directories(dir);

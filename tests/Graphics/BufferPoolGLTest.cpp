@@ -4,42 +4,28 @@
 #include <gtest/gtest.h>
 #include <thread>
 
-namespace {
-
-class BufferPoolTest : public ::testing::Test
+// Filing a request is the last thing a worker does before it waits.
+static void waitForRequests(const BufferPool& pool, int requests)
 {
-protected:
-    void SetUp() override
-    {
-        while (pool.spareNames() > 0)
-            pool.acquire();
-    }
-    // Filing a request is the last thing a worker does before it waits.
-    void waitForRequests(int requests)
-    {
-        while (pool.pendingRequests() < requests)
-            std::this_thread::yield();
-    }
+    while (pool.pendingRequests() < requests)
+        std::this_thread::yield();
+}
+
+TEST(BufferPoolTest, WorkersWaitForOneServiceThatServesThemAllAndTheNextRequests)
+{
     BufferPool& pool = BufferPool::getInstance();
-};
-
-TEST_F(BufferPoolTest, WorkersWaitForOneServiceThatServesThemAllAndTheNextRequests)
-{
-    const GLuint direct = pool.acquire();
-    EXPECT_NE(direct, 0u) << "the main thread generates names itself";
-    EXPECT_EQ(pool.pendingRequests(), 0);
+    while (pool.spareNames() > 0)
+        EXPECT_NE(pool.acquire(), 0u);
+    EXPECT_NE(pool.acquire(), 0u) << "the main thread generates names itself";
     GLuint names[3] = {};
     std::thread first([&] { names[0] = pool.acquire(); });
     std::thread second([&] { names[1] = pool.acquire(); });
-    waitForRequests(2);
+    waitForRequests(pool, 2);
     pool.service();
     first.join();
     second.join();
-    EXPECT_NE(names[0], 0u);
-    EXPECT_NE(names[1], 0u);
-    EXPECT_NE(names[0], names[1]);
+    EXPECT_TRUE(names[0] && names[1] && names[0] != names[1]);
     EXPECT_EQ(pool.spareNames(), 2 * BufferPool::batchSize - 2);
-
     // Joining without a service call proves a worker finding spare names does not wait.
     std::thread([&] { names[2] = pool.acquire(); }).join();
     EXPECT_NE(names[2], 0u);
@@ -47,11 +33,14 @@ TEST_F(BufferPoolTest, WorkersWaitForOneServiceThatServesThemAllAndTheNextReques
     EXPECT_EQ(pool.spareNames(), 2 * BufferPool::batchSize - 3);
 }
 
-TEST_F(BufferPoolTest, WaitingWorkerIsReleasedWhenTheProgramShutsDown)
+TEST(BufferPoolTest, WaitingWorkerIsReleasedWhenTheProgramShutsDown)
 {
+    BufferPool& pool = BufferPool::getInstance();
+    while (pool.spareNames() > 0)
+        pool.acquire();
     GLuint name = 1;
     std::thread worker([&] { name = pool.acquire(); });
-    waitForRequests(1);
+    waitForRequests(pool, 1);
     Window::getInstance().running = false;
     worker.join();
     Window::getInstance().running = true;
@@ -59,5 +48,3 @@ TEST_F(BufferPoolTest, WaitingWorkerIsReleasedWhenTheProgramShutsDown)
     pool.service();
     EXPECT_EQ(pool.pendingRequests(), 0);
 }
-
-} // namespace

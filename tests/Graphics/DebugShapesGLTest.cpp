@@ -3,23 +3,12 @@
 #include "Graphics/ShaderProgram.h"
 #include "support/GLTestSupport.h"
 
-namespace {
+static const Pixel black { 0, 0, 0, 255 }, red { 255, 0, 0, 255 }, green { 0, 255, 0, 255 },
+    blue { 0, 0, 255, 255 }, white { 255, 255, 255, 255 };
 
-const Pixel black { 0, 0, 0, 255 }, red { 255, 0, 0, 255 }, blue { 0, 0, 255, 255 };
+using DebugShapesTest = OffscreenTest<64, 64>;
 
-class DebugShapesTest : public OffscreenTest<64, 64>
-{
-protected:
-    void SetUp() override
-    {
-        OffscreenTest::SetUp();
-        glEnable(GL_LIGHTING);
-        glEnable(GL_DEPTH_TEST);
-    }
-    void TearDown() override { glDisable(GL_LIGHTING); }
-};
-
-TEST_F(DebugShapesTest, DrawAllDrawsEverythingInPlaceAndKeepsOnlyKeptLines)
+TEST_F(DebugShapesTest, DrawAllDrawsEverythingInPlaceKeepsOnlyKeptLinesAndRestoresTheState)
 {
     DebugShapes& shapes = DebugShapes::getInstance();
     shapes.addCube(16, 16, 0, 4, 1, 0, 0);
@@ -27,44 +16,28 @@ TEST_F(DebugShapesTest, DrawAllDrawsEverythingInPlaceAndKeepsOnlyKeptLines)
     shapes.addLine(0.5f, 40.5f, 0, 63.5f, 40.5f, 0, 0, 0, 1, 0.0f);
     shapes.addLine(40.5f, 0.5f, 0, 40.5f, 63.5f, 0, 1, 1, 1, 1.0f);
     currentProgram = 1;
+    glEnable(GL_LIGHTING);
+    glEnable(GL_DEPTH_TEST);
     shapes.drawAll();
-
-    EXPECT_EQ(shapes.queuedCubes() + shapes.queuedSpheres(), 0u);
-    EXPECT_EQ(shapes.queuedLines(), 1u);
+    EXPECT_EQ(shapes.queuedCubes() + shapes.queuedSpheres() + shapes.queuedLines(), 1u);
     EXPECT_EQ(currentProgram, 0u) << "shapes draw with the fixed pipeline";
     EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
     // The cube reaches its half size from the centre; the sphere its radius.
-    const struct
-    {
-        int x, y;
-        Pixel colour;
-    } expected[] = { { 16, 16, red }, { 13, 19, red }, { 11, 16, black }, { 21, 16, black },
-        { 48, 48, { 0, 255, 0, 255 } }, { 48, 53, { 0, 255, 0, 255 } }, { 48, 56, black }, { 10, 40, blue },
-        { 40, 10, { 255, 255, 255, 255 } } };
-    for (const auto& e : expected)
-        EXPECT_EQ(pixel(e.x, e.y), e.colour) << e.x << ", " << e.y;
-
+    for (const auto& [x, y, colour] :
+        { std::tuple { 16, 16, red }, { 13, 19, red }, { 11, 16, black }, { 21, 16, black },
+            { 48, 48, green }, { 48, 53, green }, { 48, 56, black }, { 10, 40, blue }, { 40, 10, white } })
+        EXPECT_EQ(pixel(x, y), colour) << x << ", " << y;
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     shapes.drawAll();
-    EXPECT_EQ(pixel(16, 16), black);
-    EXPECT_EQ(pixel(10, 40), black);
-    EXPECT_EQ(pixel(40, 10), (Pixel { 255, 255, 255, 255 })) << "the kept line is drawn again";
+    EXPECT_TRUE(pixel(16, 16) == black && pixel(10, 40) == black);
+    EXPECT_EQ(pixel(40, 10), white) << "the kept line is drawn again";
     EXPECT_EQ(shapes.queuedLines(), 1u);
-}
 
-TEST_F(DebugShapesTest, ShapeWithoutDepthTestShowsThroughAndLeavesTheTestOff)
-{
-    // A quad nearer the viewer than the cubes.
-    glDisable(GL_LIGHTING);
+    // A shape drawn without the depth test shows through a quad nearer the viewer than the cube.
+    glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LESS);
     glColor3f(0, 0, 1);
     glRecti(0, 0, width, height);
-
-    Cube hidden(20, 20, -10, 4, 1, 0, 0);
-    hidden.draw();
-    EXPECT_EQ(pixel(20, 20), blue) << "the depth-tested cube is behind";
-    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-
     Cube shown(44.5f, 44.5f, -10, 4, 1, 0, 0);
     shown.depthTest = false;
     shown.wireframe = true;
@@ -74,8 +47,6 @@ TEST_F(DebugShapesTest, ShapeWithoutDepthTestShowsThroughAndLeavesTheTestOff)
     EXPECT_EQ(pixel(44, 44), blue) << "wireframe leaves the inside";
     GLint modes[2] = {};
     glGetIntegerv(GL_POLYGON_MODE, modes);
-    EXPECT_EQ(modes[0], GL_FILL);
+    EXPECT_EQ(modes[0], GL_FILL) << "filled polygons again";
     glEnable(GL_DEPTH_TEST);
 }
-
-} // namespace

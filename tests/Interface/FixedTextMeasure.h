@@ -4,13 +4,12 @@
 
 #include <gtest/gtest.h>
 
-// Measures text without fonts: every character of the small font is 7 pixels
-// wide and a line 10 high (so text lines are 15 apart); title text is 35 by 50.
+// Measures text without fonts: a character of the small font is 7 by 10
+// pixels (so text lines are 15 apart), of the title font 35 by 50.
 class FixedTextMeasure : public ::testing::Test
 {
 protected:
-    static constexpr int charWidth = 7;
-    static constexpr int lineHeight = 10;
+    static constexpr int charWidth = 7, lineHeight = 10;
 
     void SetUp() override
     {

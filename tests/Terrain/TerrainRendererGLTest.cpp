@@ -1,6 +1,5 @@
 #include "Graphics/Camera.h"
 #include "Graphics/DebugShapes.h"
-#include "Graphics/TerrainTextureRegistry.h"
 #include "Interface/Interface.h"
 #include "Terrain/GridCell.h"
 #include "Terrain/PickingBuffer.h"
@@ -12,189 +11,123 @@
 
 #include <GL/glu.h>
 #include <gtest/gtest.h>
+#include <sstream>
 
 namespace {
 
 const int size = 128;
-// The scenes lie on the planet's +x side, where the noon sun of a new planet
-// stands overhead and "up" is +x.
-const int grassMaterial = 1;
-const int gridMaterial = 9; // unknown: drawn with the grid layer
 
-// Ground below x = level (densities rising one step per voxel inwards).
-FunctionField::Function groundUnder(double level, int material)
+std::array<VisualBlock*, 2> blocksOf(GridCell& cell)
 {
-    return [=](int x, int, int) {
-        return VoxelSample { static_cast<int>(std::clamp((level - x) * 40.0, -127.0, 127.0)), material };
-    };
+    return { cell.terrain.get(), cell.water.get() };
 }
 
-class TerrainRendererTest : public ::testing::Test
+// Meshes a cell of a world and uploads its blocks, as a frame's update would:
+// they draw nothing before, and what the upload brought after.
+std::unique_ptr<GridCell> cell(FunctionWorld& world, const VoxelBox& box, bool fine)
 {
-protected:
-    TerrainRendererTest()
-    {
-        glEnable(GL_DEPTH_TEST);
-        glEnable(GL_CULL_FACE);
-        glEnable(GL_BLEND);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    auto made = std::make_unique<GridCell>(box, &world, fine ? 2 : 4, fine);
+    for (VisualBlock* b : blocksOf(*made)) {
+        EXPECT_EQ(b->drawnTriangleCount, 0);
+        b->update(0.25);
+        EXPECT_TRUE(!b->needsUpload() && b->fade() == 0.125);
+        EXPECT_TRUE(b->drawnTriangleCount > 0 && b->drawnTriangleCount == b->builtTriangleCount());
     }
+    return made;
+}
 
-    // Places the camera and loads its view, as the scene does before the pass.
-    void look(const Vector3& eye, const Vector3& forward, const Vector3& up)
-    {
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        gluPerspective(60.0, 1.0, 0.1, 500.0);
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-        camera.set(eye, Orientation::fromAxes(forward, up, forward.cross(up)));
-        camera.applyView();
-    }
-
-    // Meshes a cell of a world and uploads its blocks, as a frame's update would.
-    std::unique_ptr<GridCell> cell(FunctionWorld& world, const VoxelBox& box, bool fine)
-    {
-        auto made = std::make_unique<GridCell>(box, &world, fine ? 2 : 4, fine);
-        made->terrain->update(0.0);
-        made->water->update(0.0);
-        EXPECT_TRUE(made->terrain->hasTriangles() && made->water->hasTriangles());
-        return made;
-    }
-
-    // One frame: cleared like the game's, then the pass.
-    void frame(TerrainRenderer& renderer, const std::vector<GridCell*>& fine,
-        const std::vector<GridCell*>& coarse, int cursorX, int cursorY)
-    {
-        glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
-        renderer.renderCells(fine, coarse, cursorX, cursorY);
-    }
-
-    OffscreenTarget target { size, size };
-    Interface interface;
-    Camera camera;
-    Planet planet { 500.0 };
-    FunctionWorld unused { nowhere(), nowhere() };
-    Terrain terrain { unused, Vector3 { 500.0, 0.0, 0.0 } };
-};
+GLint polygonMode()
+{
+    GLint modes[2] = { 0, 0 };
+    glGetIntegerv(GL_POLYGON_MODE, modes);
+    return modes[0];
+}
 
 } // namespace
 
-TEST_F(TerrainRendererTest, LoadsEveryProgramSilentlyWithItsAttributesInPlaceAndReloadsThem)
+// One render pass, loaded and reloaded by the terrain's command,
+// draws three views on the planet's +x side, where the noon sun of a new
+// planet stands overhead and "up" is +x: models picked by their colour and
+// outlined; seen from above, the fine cell's grass lower than the coarse
+// cell's grid-textured ground, which would hide it without the stencil, with
+// cells off to the side neither drawn nor given grass or water, and the
+// cursor picking the ground by depth (at the picture's edge when it lies
+// beyond); and the sky picked on the far plane. Blocks and the picking
+// buffer on their own follow.
+TEST(TerrainRendererGLTest, RendersAndPicksAScene)
 {
-    testing::internal::CaptureStdout();
-    testing::internal::CaptureStderr();
-    auto renderer = std::make_unique<TerrainRenderer>(terrain, nullptr);
-    const std::string out = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-    EXPECT_TRUE(out.find("rror") == std::string::npos && out.find("failed") == std::string::npos) << out;
-    EXPECT_FALSE(renderer->dwarf->meshes.empty() || renderer->forge->meshes.empty());
+    OffscreenTarget target(size, size);
+    Interface interface;
+    Camera camera;
+    Planet planet(500.0);
+    FunctionWorld unused(nowhere(), nowhere());
+    Terrain terrain(unused, Vector3 { 500.0, 0.0, 0.0 });
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_CULL_FACE);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(60.0, 1.0, 0.1, 500.0);
+    glMatrixMode(GL_MODELVIEW);
+    auto look = [&](const Vector3& eye, const Vector3& forward, const Vector3& up) {
+        glLoadIdentity();
+        camera.set(eye, Orientation::fromAxes(forward, up, forward.cross(up)));
+        camera.applyView();
+    };
 
-    // Attributes each program reads, by the locations every mesh feeds.
-    using Attributes = std::vector<std::pair<const char*, GLint>>;
-    const Attributes model { { "vPosition", 0 }, { "vNormal", 1 }, { "vTexCoord", 2 }, { "vTangent", 5 } };
-    const std::tuple<std::unique_ptr<ShaderProgram> TerrainRenderer::*, bool, Attributes> programs[] = {
-        { &TerrainRenderer::terrainProgram, false,
-            { { "vPosition", 0 }, { "vNormal", 1 }, { "vAlpha", 3 }, { "vMaterial", 4 } } },
-        { &TerrainRenderer::waterProgram, false,
-            { { "vPosition", 0 }, { "vNormal", 1 }, { "vTangent", 5 } } },
-        { &TerrainRenderer::vegetationProgram, false,
-            { { "vPosition", 0 }, { "vNormal", 1 }, { "vTexCoord", 2 } } },
-        { &TerrainRenderer::pickingProgram, false, { { "vPosition", 0 } } },
-        { &TerrainRenderer::modelProgram, false, model },
-        { &TerrainRenderer::outlineProgram, true, model },
+    auto renderer = std::make_unique<TerrainRenderer>(terrain, [](const Vector3& p) {
+        return std::optional<Vector3>({ 497.0, p.y, p.z });
+    });
+    EXPECT_FALSE(renderer->dwarf->meshes.empty() || renderer->forge->meshes.empty());
+    // The attributes each linked program reads at the locations every mesh
+    // feeds them ("-" for none).
+    const std::pair<std::unique_ptr<ShaderProgram> TerrainRenderer::*, const char*> programs[] = {
+        { &TerrainRenderer::terrainProgram, "vPosition vNormal - vAlpha vMaterial" },
+        { &TerrainRenderer::waterProgram, "vPosition vNormal - - - vTangent" },
+        { &TerrainRenderer::vegetationProgram, "vPosition vNormal vTexCoord" },
+        { &TerrainRenderer::pickingProgram, "vPosition" },
+        { &TerrainRenderer::modelProgram, "vPosition vNormal vTexCoord - - vTangent" },
+        { &TerrainRenderer::outlineProgram, "vPosition vNormal vTexCoord - - vTangent" },
     };
     const GLuint before = renderer->terrainProgram->program;
     for (const bool reloaded : { false, true }) {
-        if (reloaded) {
-            testing::internal::CaptureStdout();
-            EXPECT_EQ(terrain.handleCommand({ "reloadShaders" }), "Shaders reloaded.");
-            EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-            EXPECT_NE(renderer->terrainProgram->program, before);
-        }
-        for (const auto& [member, geometry, attributes] : programs) {
+        if (reloaded)
+            EXPECT_TRUE(terrain.handleCommand({ "reloadShaders" }) == "Shaders reloaded."
+                && renderer->terrainProgram->program != before);
+        for (const auto& [member, attributes] : programs) {
             const ShaderProgram& program = *((*renderer).*member);
-            GLint linked = GL_FALSE;
-            glGetProgramiv(program.program, GL_LINK_STATUS, &linked);
-            EXPECT_EQ(linked, GL_TRUE);
-            EXPECT_EQ(program.geometryShader != 0, geometry);
-            for (const auto& [name, location] : attributes)
-                EXPECT_EQ(glGetAttribLocation(program.program, name), location)
-                    << name << " reloaded " << reloaded;
+            EXPECT_EQ(program.geometryShader != 0, member == &TerrainRenderer::outlineProgram);
+            std::istringstream names(attributes);
+            std::string name;
+            for (GLint location = 0; names >> name; ++location)
+                EXPECT_EQ(
+                    name == "-" ? location : glGetAttribLocation(program.program, name.c_str()), location)
+                    << name << reloaded;
         }
     }
-    renderer.reset();
-    EXPECT_FALSE(terrain.reloadShaders) << "a destroyed pass must not be called";
-    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-}
 
-// Seen from above: the fine cell's grass lies lower than the coarse cell's
-// grid-textured ground, which would hide it without the stencil; cells off to
-// the side are neither drawn nor given grass or water; the cursor picks the
-// ground by depth, the sky on the far plane, and at the picture's edge when
-// it lies beyond.
-TEST_F(TerrainRendererTest, StencilOrderedRingsCulledByTheViewAndPickedByDepth)
-{
-    FunctionWorld low(groundUnder(497.0, grassMaterial), groundUnder(495.0, 0));
-    FunctionWorld high(groundUnder(499.0, gridMaterial), groundUnder(490.0, 0));
+    FunctionWorld low(groundBelow(497.0, 1, 0), groundBelow(495.0, 0, 0)); // grass
+    FunctionWorld high(groundBelow(499.0, 9, 0), groundBelow(490.0, 0, 0)); // unknown: the grid layer
     auto fine = cell(low, { 492, 504, 0, 12, 0, 12 }, true);
     auto fineAside = cell(low, { 492, 504, 0, 12, 200, 212 }, true);
     auto coarse = cell(high, { 480, 520, -14, 26, -14, 26 }, false);
     auto coarseAside = cell(high, { 480, 520, -14, 26, 300, 340 }, false);
     ASSERT_GT(fineAside->terrain->vegetationVertexCount(), 0);
-    look({ 530.0, 6.0, 6.0 }, { -1.0, 0.0, 0.0 }, { 0.0, 1.0, 0.0 });
+    auto frame = [&](const std::vector<GridCell*>& fineCells, const std::vector<GridCell*>& coarseCells,
+                     int x, int y) {
+        glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+        renderer->renderCells(fineCells, coarseCells, x, y);
+    };
 
-    TerrainRenderer renderer(terrain, nullptr);
-    const std::size_t spheres = DebugShapes::getInstance().queuedSpheres();
-    frame(renderer, { fineAside.get(), fine.get() }, { coarseAside.get(), coarse.get() }, size / 2, size / 2);
-    const TerrainRenderer::PassCounts& pass = renderer.lastPass;
-    EXPECT_EQ(std::vector<int>({ pass.fineTerrain, pass.coarseTerrain, pass.vegetation, pass.fineWater,
-                  pass.coarseWater }),
-        std::vector<int>({ 1, 1, 1, 1, 1 }));
-    const Pixel centre = target.pixel(size / 2, size / 2);
-    EXPECT_GT(centre[1], centre[2]) << "grass (green) from the fine cell";
-    const Pixel corner = target.pixel(4, 4);
-    EXPECT_GT(corner[2], corner[1]) << "the grid (blue) from the coarse cell around it";
-    EXPECT_LT((renderer.pickedPosition - Vector3(497.0, 6.0, 6.0)).length(), 0.3);
-    EXPECT_EQ(DebugShapes::getInstance().queuedSpheres(), spheres + 1)
-        << "a red sphere marks the picked point";
-    // The picking buffer is shown in a window of its own.
-    EXPECT_NE(interface.findComponent("FBO"), nullptr);
-
-    // A block in wireframe leaves the polygon mode filled for what follows.
-    fine->terrain->wireframe = true;
-    frame(renderer, { fine.get() }, { coarse.get() }, 0, size / 2);
-    const Vector3 edge = renderer.pickedPosition;
-    frame(renderer, { fine.get() }, { coarse.get() }, -50, size / 2);
-    EXPECT_EQ(renderer.pickedPosition, edge);
-    EXPECT_NEAR(edge.x, 499.0, 0.3);
-    GLint modes[2] = { 0, 0 };
-    glGetIntegerv(GL_POLYGON_MODE, modes);
-    EXPECT_EQ(modes[0], GL_FILL);
-
-    // Level along +z, the top row looks 30 degrees above the horizon.
-    const Vector3 eye { 501.0, 6.0, 0.0 };
-    look(eye, { 0.0, 0.0, 1.0 }, { 1.0, 0.0, 0.0 });
-    frame(renderer, { fine.get() }, { coarse.get() }, size / 2, size - 1);
-    const Vector3 ray = renderer.pickedPosition - eye;
-    EXPECT_NEAR(ray.z, 500.0, 1.0) << "on the far plane, 500 ahead";
-    EXPECT_GT(ray.x, 250.0) << "up along the top row's ray";
-    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-}
-
-TEST_F(TerrainRendererTest, TheInstanceUnderTheCursorIsPickedByItsColourAndMarked)
-{
     look({ 499.0, 6.0, 0.0 }, { 0.0, 0.0, 1.0 }, { 1.0, 0.0, 0.0 });
-    TerrainRenderer renderer(terrain, [](const Vector3& p) {
-        return std::optional<Vector3>({ 497.0, p.y, p.z });
-    });
-    frame(renderer, {}, {}, 0, 0);
-    ASSERT_EQ(renderer.instances.count(), 5);
-    EXPECT_EQ(renderer.instances.picked, 0);
-
+    frame({}, {}, 0, 0);
+    ModelInstances& instances = renderer->instances;
+    ASSERT_EQ(instances.count(), 5);
+    EXPECT_EQ(instances.picked, 0);
     // The middle of the second dwarf, where it appears.
-    const ModelInstances::Position& dwarf = renderer.instances.of("dwarf")[1];
+    const ModelInstances::Position& dwarf = instances.of("dwarf")[1];
     GLdouble modelView[16], projection[16], x, y, z;
     GLint viewport[4];
     glGetDoublev(GL_MODELVIEW_MATRIX, modelView);
@@ -204,59 +137,55 @@ TEST_F(TerrainRendererTest, TheInstanceUnderTheCursorIsPickedByItsColourAndMarke
     const int atX = static_cast<int>(x), atY = static_cast<int>(y);
     ASSERT_TRUE(atX > 0 && atX < size);
     const Pixel plain = target.pixel(atX, atY);
-
-    frame(renderer, {}, {}, atX, atY);
-    EXPECT_EQ(renderer.instances.picked, renderer.instances.numberOf("dwarf", 1));
+    frame({}, {}, atX, atY);
+    EXPECT_EQ(instances.picked, instances.numberOf("dwarf", 1));
     // Picked a frame late, the dwarf is marked in the next one.
-    frame(renderer, {}, {}, atX, atY);
+    frame({}, {}, atX, atY);
     EXPECT_NE(target.pixel(atX, atY), plain);
-    frame(renderer, {}, {}, 2, size - 2);
-    EXPECT_EQ(renderer.instances.picked, 0) << "nothing under the cursor";
+    frame({}, {}, 2, size - 2);
+    EXPECT_EQ(instances.picked, 0) << "nothing under the cursor";
+    instances = ModelInstances();
 
-    // A larger window: the picking buffer keeps its texture's name, grows,
-    // reads the new area and binds the window's framebuffer again after.
-    PickingBuffer picking(size, size);
-    const GLuint texture = picking.texture().id;
-    picking.begin(size * 2, size);
-    EXPECT_EQ(picking.texture().id, texture);
-    EXPECT_EQ(picking.texture().width, size * 2);
-    EXPECT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER), static_cast<GLenum>(GL_FRAMEBUFFER_COMPLETE));
-    EXPECT_EQ(picking.colourAt(size * 3 / 2, 1), (std::array<int, 3> { 255, 255, 255 }));
-    EXPECT_EQ(picking.colourAt(size * 2, 0), (std::array<int, 3> { 255, 255, 255 })) << "outside the buffer";
-    picking.end();
-    GLint bound = 0;
-    glGetIntegerv(GL_FRAMEBUFFER_BINDING, &bound);
-    EXPECT_EQ(bound, static_cast<GLint>(target.framebuffer));
-    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-}
+    look({ 530.0, 6.0, 6.0 }, { -1.0, 0.0, 0.0 }, { 0.0, 1.0, 0.0 });
+    const std::size_t spheres = DebugShapes::getInstance().queuedSpheres();
+    frame({ fineAside.get(), fine.get() }, { coarseAside.get(), coarse.get() }, size / 2, size / 2);
+    const TerrainRenderer::PassCounts& pass = renderer->lastPass;
+    EXPECT_TRUE(pass.fineTerrain == 1 && pass.coarseTerrain == 1 && pass.vegetation == 1
+        && pass.fineWater == 1 && pass.coarseWater == 1);
+    const Pixel centre = target.pixel(size / 2, size / 2), corner = target.pixel(4, 4);
+    EXPECT_GT(centre[1], centre[2]) << "grass (green) from the fine cell";
+    EXPECT_GT(corner[2], corner[1]) << "the grid (blue) from the coarse cell around it";
+    EXPECT_LT((renderer->pickedPosition - Vector3(497.0, 6.0, 6.0)).length(), 0.3);
+    EXPECT_EQ(DebugShapes::getInstance().queuedSpheres(), spheres + 1)
+        << "a red sphere marks the picked point";
+    EXPECT_NE(interface.findComponent("FBO"), nullptr) << "the picking buffer shown in a window of its own";
+    // A block in wireframe leaves the polygon mode filled for what follows.
+    fine->terrain->wireframe = true;
+    frame({ fine.get() }, { coarse.get() }, 0, size / 2);
+    const Vector3 edge = renderer->pickedPosition;
+    frame({ fine.get() }, { coarse.get() }, -50, size / 2);
+    EXPECT_EQ(renderer->pickedPosition, edge);
+    EXPECT_NEAR(edge.x, 499.0, 0.3);
+    EXPECT_EQ(polygonMode(), GL_FILL);
 
-// Blocks draw what their last update uploaded, grass included, and set the
-// fill mode again after a wireframe draw even when they have nothing to draw.
-TEST_F(TerrainRendererTest, BlocksDrawTheirLastUpload)
-{
-    TerrainTextureRegistry::getInstance().addTerrainLayers();
-    FunctionWorld world(groundBelow(6.5, grassMaterial), groundBelow(496.5, 0));
-    TerrainBlock block({ 0, 12, 0, 12, 0, 12 }, &world, 2);
-    WaterBlock water({ 0, 12, 490, 502, 0, 12 }, &world, 2);
-    EXPECT_EQ(block.drawnTriangleCount, 0) << "nothing before the first update";
-    for (VisualBlock* b : { static_cast<VisualBlock*>(&block), static_cast<VisualBlock*>(&water) }) {
-        b->update(0.25);
-        EXPECT_FALSE(b->needsUpload());
-        EXPECT_EQ(b->fade(), 0.125);
-        EXPECT_GT(b->drawnTriangleCount, 0);
-        EXPECT_EQ(b->drawnTriangleCount, b->builtTriangleCount());
-    }
-    EXPECT_GT(block.vegetationPointCount(), 0);
-    EXPECT_EQ(block.vegetationVertexCount(), 4 * block.vegetationPointCount());
+    // Level along +z, the top row looks 30 degrees above the horizon.
+    const Vector3 eye { 501.0, 6.0, 0.0 };
+    look(eye, { 0.0, 0.0, 1.0 }, { 1.0, 0.0, 0.0 });
+    frame({ fine.get() }, { coarse.get() }, size / 2, size - 1);
+    const Vector3 ray = renderer->pickedPosition - eye;
+    EXPECT_NEAR(ray.z, 500.0, 1.0) << "on the far plane, 500 ahead";
+    EXPECT_GT(ray.x, 250.0) << "up along the top row's ray";
 
-    // Ground without grass, then nothing at all: each shows after the next update.
-    world.terrain = groundBelow(6.5, 2);
-    block.rebuild();
-    EXPECT_GT(block.vegetationVertexCount(), 0);
-    block.update(0.0);
-    EXPECT_EQ(block.vegetationVertexCount(), 0);
-    world.terrain = world.water = nowhere();
-    for (VisualBlock* b : { static_cast<VisualBlock*>(&block), static_cast<VisualBlock*>(&water) }) {
+    // A rebuild shows after the next update: ground without grass, then
+    // nothing; a block with nothing to draw sets the fill mode again too.
+    EXPECT_EQ(fine->terrain->vegetationVertexCount(), 4 * fine->terrain->vegetationPointCount());
+    low.terrain = groundBelow(497.0, 2, 0);
+    fine->terrain->rebuild();
+    EXPECT_GT(fine->terrain->vegetationVertexCount(), 0);
+    fine->terrain->update(0.0);
+    EXPECT_EQ(fine->terrain->vegetationVertexCount(), 0);
+    low.terrain = low.water = nowhere();
+    for (VisualBlock* b : blocksOf(*fine)) {
         b->rebuild();
         EXPECT_GT(b->drawnTriangleCount, 0);
         b->update(0.0);
@@ -264,9 +193,23 @@ TEST_F(TerrainRendererTest, BlocksDrawTheirLastUpload)
         glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
         b->wireframe = true;
         b->draw(0);
-        GLint modes[2] = { 0, 0 };
-        glGetIntegerv(GL_POLYGON_MODE, modes);
-        EXPECT_EQ(modes[0], GL_FILL);
+        EXPECT_EQ(polygonMode(), GL_FILL);
     }
+
+    // A larger window: a picking buffer keeps its texture's name, grows, reads
+    // the new area and binds the window's framebuffer again after.
+    PickingBuffer picking(size, size);
+    const GLuint texture = picking.texture().id;
+    picking.begin(size * 2, size);
+    EXPECT_TRUE(picking.texture().id == texture && picking.texture().width == size * 2);
+    EXPECT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER), static_cast<GLenum>(GL_FRAMEBUFFER_COMPLETE));
+    const std::array<int, 3> white { 255, 255, 255 };
+    EXPECT_TRUE(picking.colourAt(size * 3 / 2, 1) == white && picking.colourAt(size * 2, 0) == white);
+    picking.end();
+    GLint bound = 0;
+    glGetIntegerv(GL_FRAMEBUFFER_BINDING, &bound);
+    EXPECT_EQ(bound, static_cast<GLint>(target.framebuffer));
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    renderer.reset();
+    EXPECT_FALSE(terrain.reloadShaders) << "a destroyed pass must not be called";
 }

@@ -5,50 +5,39 @@
 
 #include "Terrain/MeshWelder.h"
 #include "Terrain/Polygonizer.h"
+#include "Terrain/Terrain.h"
 #include "Terrain/Vegetation.h"
 #include "Terrain/VoxelWorld.h"
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstring>
 #include <deque>
 #include <functional>
+#include <gtest/gtest.h>
+#include <set>
+#include <thread>
 
 // A field given by a function of the voxel position.
-class FunctionField : public VoxelField
+struct FunctionField : VoxelField
 {
-public:
     using Function = std::function<VoxelSample(int x, int y, int z)>;
-    explicit FunctionField(Function function)
-        : function(std::move(function))
-    {
-    }
+    explicit FunctionField(Function f) { function = std::move(f); }
     VoxelSample sample(int x, int y, int z) override { return function(x, y, z); }
-
-private:
     Function function;
 };
 
 // A world of two functions, counting the fields it hands out. The functions
 // may be swapped only while no block is being built.
-class FunctionWorld : public VoxelWorld
+struct FunctionWorld : VoxelWorld
 {
-public:
-    FunctionWorld(FunctionField::Function terrain, FunctionField::Function water)
-        : terrain(std::move(terrain))
-        , water(std::move(water))
-    {
-    }
+    FunctionWorld(FunctionField::Function t, FunctionField::Function w) { terrain = t, water = w; }
     std::unique_ptr<VoxelField> terrainField(const VoxelBox&) override
     {
-        ++terrainFields;
-        return std::make_unique<FunctionField>(terrain);
+        return field(terrain, terrainFields);
     }
-    std::unique_ptr<VoxelField> waterField(const VoxelBox&) override
-    {
-        ++waterFields;
-        return std::make_unique<FunctionField>(water);
-    }
+    std::unique_ptr<VoxelField> waterField(const VoxelBox&) override { return field(water, waterFields); }
     bool popChangedVoxel(VoxelPosition& out) override { return pop(changedVoxels, out); }
     bool popChangedWater(VoxelPosition& out) override { return pop(changedWater, out); }
     void saveTick(double) override { }
@@ -57,24 +46,37 @@ public:
     std::atomic<int> terrainFields { 0 }, waterFields { 0 };
     std::deque<VoxelPosition> changedVoxels, changedWater;
 
-private:
+    static std::unique_ptr<VoxelField> field(const FunctionField::Function& function, std::atomic<int>& count)
+    {
+        ++count;
+        return std::make_unique<FunctionField>(function);
+    }
     static bool pop(std::deque<VoxelPosition>& queue, VoxelPosition& out)
     {
-        if (queue.empty())
-            return false;
-        out = queue.front();
-        queue.pop_front();
-        return true;
+        const bool any = !queue.empty();
+        if (any)
+            out = queue.front(), queue.pop_front();
+        return any;
     }
 };
 
-// Ground below the height `level` (densities rising one step per voxel
-// down), air above, all of one material.
-inline FunctionField::Function groundBelow(double level, int material)
+// Ground below the height `level` along the y axis, or x for axis 0
+// (densities rising one step per voxel down), air above, all of one material.
+inline FunctionField::Function groundBelow(double level, int material, int axis = 1)
 {
-    return [=](int, int y, int) {
-        return VoxelSample { static_cast<int>(std::clamp((level - y) * 40.0, -127.0, 127.0)), material };
+    return [=](int x, int y, int) {
+        const double d = (level - (axis == 0 ? x : y)) * 40.0;
+        return VoxelSample { static_cast<int>(std::clamp(d, -127.0, 127.0)), material };
     };
+}
+
+inline MeshVertex vertexAt(const Vector3& p, std::uint8_t material = 1)
+{
+    MeshVertex v;
+    v.position = p;
+    v.weights[0] = 1.0f;
+    v.materials[0] = v.materials[1] = v.materials[2] = material;
+    return v;
 }
 
 inline FunctionField::Function nowhere()
@@ -98,11 +100,6 @@ inline FunctionField::Function randomField(unsigned seed)
     };
 }
 
-inline Polygonizer::LayerLookup identityLayers()
-{
-    return [](int material) { return material; };
-}
-
 inline bool acceptAll(const MeshVertex&, const MeshVertex&, const MeshVertex&)
 {
     return true;
@@ -114,7 +111,7 @@ inline std::vector<MeshVertex> trianglesOf(FunctionField::Function function, con
 {
     FunctionField field(std::move(function));
     std::vector<MeshVertex> triangles;
-    Polygonizer(field, identityLayers()).polygonize(box, step, filter, triangles);
+    Polygonizer(field, [](int material) { return material; }).polygonize(box, step, filter, triangles);
     return triangles;
 }
 
@@ -167,4 +164,48 @@ inline std::vector<VegetationPoint> referencePoints(const Mesh& mesh, int grass)
         }
     }
     return points;
+}
+
+inline bool samePoints(const std::vector<VegetationPoint>& a, const std::vector<VegetationPoint>& b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+        [](const auto& p, const auto& q) { return p.position == q.position && p.normal == q.normal; });
+}
+
+template <class Condition> bool waitFor(Condition condition, int tries = 2000)
+{
+    for (int i = 0; i < tries && !condition(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    return condition();
+}
+
+// Both rings fill their windows around `viewer` with blocks of their boxes
+// and steps, and each ring's visible list holds exactly its cells with
+// triangles, each once.
+inline void expectRingsAround(Terrain& terrain, const Vector3& viewer)
+{
+    std::lock_guard<std::mutex> guard(terrain.lock());
+    for (bool fine : { true, false }) {
+        const TerrainRing ring = fine ? TerrainRing(2, 12, 5) : TerrainRing(4, 40, 7);
+        const int half = ring.count / 2;
+        const TerrainRing::Coordinates centre { TerrainRing::cellOf(viewer.x, ring.size),
+            TerrainRing::cellOf(viewer.y, ring.size), TerrainRing::cellOf(viewer.z, ring.size) };
+        std::set<TerrainRing::Coordinates> placed;
+        std::set<GridCell*> meshed;
+        for (const auto& cell : terrain.cells())
+            if (cell->fine == fine) {
+                const TerrainRing::Coordinates at { cell->ringX, cell->ringY, cell->ringZ };
+                placed.insert(at);
+                EXPECT_TRUE(std::abs(at[0] - centre[0]) <= half && std::abs(at[1] - centre[1]) <= half
+                    && std::abs(at[2] - centre[2]) <= half);
+                EXPECT_TRUE(cell->box == ring.boxOf(at) && cell->terrain->box() == cell->box
+                    && cell->terrain->step() == ring.step && cell->water->cellX == at[0]);
+                if (cell->hasTriangles())
+                    meshed.insert(cell.get());
+            }
+        EXPECT_EQ(placed.size(), std::size_t(ring.count * ring.count * ring.count));
+        const auto& visible = fine ? terrain.fineVisible() : terrain.coarseVisible();
+        EXPECT_EQ(std::set<GridCell*>(visible.begin(), visible.end()), meshed);
+        EXPECT_EQ(visible.size(), meshed.size());
+    }
 }

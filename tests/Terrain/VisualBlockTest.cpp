@@ -13,42 +13,39 @@ const VoxelBox cellBox { 0, 12, 0, 12, 0, 12 };
 
 } // namespace
 
+// Only a new box fades in; an edit shows at once. A mesh beyond 16-bit indices
+// is cut at the limit, not wrapped, dropping the triangles that do not fit.
 TEST(VisualBlockTest, SetRangeRebuildsForANewBoxOrStepAndOnlyANewBoxFadesIn)
 {
     FunctionWorld world(groundBelow(6.5, 2), nowhere());
     TerrainBlock block(cellBox, &world, 0);
     EXPECT_EQ(block.step(), 1) << "steps below one sample every voxel";
-    EXPECT_TRUE(block.hasTriangles() && block.needsUpload());
-    EXPECT_EQ(block.fade(), 0.0);
+    EXPECT_TRUE(block.hasTriangles() && block.needsUpload() && block.fade() == 0.0);
     EXPECT_FALSE(block.setRange(cellBox, 1));
     EXPECT_EQ(world.terrainFields, 1);
     EXPECT_TRUE(block.setRange(cellBox, 2));
-    EXPECT_EQ(world.terrainFields, 2);
-    EXPECT_EQ(block.fade(), 1.0);
-
+    EXPECT_TRUE(world.terrainFields == 2 && block.fade() == 1.0);
     const VoxelBox moved { 12, 24, 0, 12, 0, 12 };
     EXPECT_TRUE(block.setRange(moved, 2));
-    EXPECT_EQ(block.box(), moved);
-    EXPECT_EQ(block.fade(), 0.0);
-    // An edit shows at once and marks the block.
+    EXPECT_TRUE(block.box() == moved && block.fade() == 0.0);
     EXPECT_TRUE(block.tryRebuildForEdit());
-    EXPECT_TRUE(block.touched);
-    EXPECT_EQ(block.fade(), 1.0);
+    EXPECT_TRUE(block.touched && block.fade() == 1.0);
     // A move into empty air leaves no triangles and keeps the fade.
     EXPECT_TRUE(block.setRange({ 0, 12, 24, 36, 0, 12 }, 1));
-    EXPECT_FALSE(block.hasTriangles());
-    EXPECT_EQ(block.fade(), 1.0);
+    EXPECT_TRUE(!block.hasTriangles() && block.fade() == 1.0);
     EXPECT_FALSE(TerrainBlock(cellBox, nullptr, 2).hasTriangles());
+
+    world.terrain = randomField(11);
+    EXPECT_TRUE(block.setRange({ 0, 36, 0, 36, 0, 36 }, 1));
+    EXPECT_TRUE(block.builtVertexCount() == 65536 && block.builtTriangleCount() > 0);
+    Mesh mesh { std::vector<MeshVertex>(6),
+        { { { 0, 1, 2 } }, { { 2, 3, 4 } }, { { 3, 4, 5 } }, { { 1, 2, 3 } } } };
+    EXPECT_EQ(mesh.keepVertices(4), 2u);
+    EXPECT_TRUE(mesh.vertices.size() == 4 && mesh.triangles.size() == 2 && mesh.triangles[1].index[0] == 1);
+    EXPECT_EQ(mesh.keepVertices(4), 0u);
 }
 
-TEST(VisualBlockTest, MeshesBeyondSixteenBitIndicesAreCutNotWrapped)
-{
-    FunctionWorld world(randomField(11), nowhere());
-    TerrainBlock block({ 0, 36, 0, 36, 0, 36 }, &world, 1);
-    EXPECT_EQ(block.builtVertexCount(), 65536);
-    EXPECT_GT(block.builtTriangleCount(), 0);
-}
-
+// On top of the planet, up is +y: only triangles facing up are kept.
 TEST(WaterBlockTest, MeshesTheWaterValuesKeepingTrianglesFacingUp)
 {
     Planet planet(500.0);
@@ -57,28 +54,15 @@ TEST(WaterBlockTest, MeshesTheWaterValuesKeepingTrianglesFacingUp)
     EXPECT_FALSE(WaterBlock(top, &world, 2).hasTriangles());
     world.water = groundBelow(496.5, 0);
     EXPECT_TRUE(WaterBlock(top, &world, 2).hasTriangles());
-    EXPECT_EQ(world.waterFields, 2);
-    EXPECT_EQ(world.terrainFields, 0);
+    EXPECT_TRUE(world.waterFields == 2 && world.terrainFields == 0);
 
     struct Exposed : WaterBlock
     {
-        Exposed()
-            : WaterBlock({ 0, 1, 0, 1, 0, 1 }, nullptr, 1)
-        {
-        }
         using WaterBlock::acceptTriangle;
-    } block;
-    auto at = [](double x, double y, double z) {
-        MeshVertex v;
-        v.position = { x, y, z };
-        return v;
-    };
-    // On top of the planet, up is +y.
-    const MeshVertex a = at(0, 500, 0), b = at(1, 500, 0), c = at(1, 500, -1);
-    EXPECT_TRUE(block.acceptTriangle(a, b, c));
-    EXPECT_FALSE(block.acceptTriangle(c, b, a));
-    EXPECT_FALSE(block.acceptTriangle(a, b, at(1, 501, 0)));
-    EXPECT_FALSE(block.acceptTriangle(a, b, at(1, 499, 0)));
+        using WaterBlock::WaterBlock;
+    } block({ 0, 1, 0, 1, 0, 1 }, nullptr, 1);
+    const MeshVertex a = vertexAt({ 0, 500, 0 }), b = vertexAt({ 1, 500, 0 }), c = vertexAt({ 1, 500, -1 });
+    EXPECT_TRUE(block.acceptTriangle(a, b, c) && !block.acceptTriangle(c, b, a));
     EXPECT_TRUE(WaterBlock::facesUp({ 0, 1, 0 }, { 0.3, 0.1, 0.2 }));
     EXPECT_FALSE(WaterBlock::facesUp({ 0, 1, 0 }, { 0.3, std::nextafter(0.1, 0.0), 0.2 }));
 }
@@ -93,15 +77,13 @@ TEST(TerrainBlockTest, GrassAndItsStatisticFollowRebuilds)
     FunctionWorld world(groundBelow(6.5, 1), nowhere());
     auto block = std::make_unique<TerrainBlock>(cellBox, &world, 2);
     const int points = block->vegetationPointCount();
-    EXPECT_GT(points, 0);
-    EXPECT_EQ(stat(), before + points);
+    EXPECT_TRUE(points > 0 && stat() == before + points);
     const std::pair<FunctionField::Function, int> rebuilds[] = { { groundBelow(6.5, 2), 0 },
         { groundBelow(6.5, 1), points }, { nowhere(), 0 }, { groundBelow(6.5, 1), points } };
     for (const auto& [terrain, expected] : rebuilds) {
         world.terrain = terrain;
         block->rebuild();
-        EXPECT_EQ(block->vegetationPointCount(), expected);
-        EXPECT_EQ(stat(), before + expected);
+        EXPECT_TRUE(block->vegetationPointCount() == expected && stat() == before + expected);
     }
     block.reset();
     EXPECT_EQ(stat(), before);

@@ -12,13 +12,11 @@
 #include <unistd.h>
 
 namespace {
-
 std::string bytes(std::initializer_list<int> values)
 {
     return std::string(values.begin(), values.end());
 }
-
-} // namespace
+}
 
 // Terrain files hold density and material per voxel, water files one value per voxel;
 // a uniform block is stored as two bytes.
@@ -27,7 +25,6 @@ class DatablockFileTest : public GenerationFixture
 protected:
     TempFolder temp;
     const std::string file = temp.path + "3.4.5";
-
     std::unique_ptr<datablock> terrain() { return std::make_unique<datablock>(&analyzer, file, 30, 30, 0); }
     std::unique_ptr<WaterDatablock> water(datablock& block)
     {
@@ -55,15 +52,11 @@ protected:
     {
         return load<datablock>(file, contents, silent, [&] { return terrain(); });
     }
-    // Whether every voxel has the given density and material.
-    static bool uniform(const datablock& block, int density, int material)
+    static bool uniform(const datablock& b, int density, int material)
     {
-        bool all = true;
-        forEachLocal([&](int x, int y, int z) {
-            all = all && block.localVoxel(x, y, z).density() == density
-                && block.localVoxel(x, y, z).material() == material;
+        return everywhere([&](int x, int y, int z) {
+            return b.localVoxel(x, y, z).density() == density && b.localVoxel(x, y, z).material() == material;
         });
-        return all;
     }
 };
 
@@ -77,18 +70,15 @@ TEST_F(DatablockFileTest, TerrainBlocksRoundTripByteForByteInFileOrder)
     EXPECT_FALSE(std::filesystem::exists(file + ".tmp"));
     // Record i is the voxel (i / 400, i / 20 mod 20, i mod 20): density, then material.
     const int record = 2 * 400 + 3 * 20 + 4;
-    EXPECT_EQ(saved->localVoxel(2, 3, 4).density(), static_cast<signed char>(contents[2 * record]));
-    EXPECT_EQ(saved->localVoxel(2, 3, 4).material(), static_cast<unsigned char>(contents[2 * record + 1]));
+    EXPECT_TRUE(saved->localVoxel(2, 3, 4).density() == static_cast<signed char>(contents[2 * record])
+        && saved->localVoxel(2, 3, 4).material() == static_cast<unsigned char>(contents[2 * record + 1]));
     auto loaded = terrain();
-    bool same = true;
-    forEachLocal([&](int x, int y, int z) {
-        same = same && loaded->localVoxel(x, y, z).density() == saved->localVoxel(x, y, z).density()
+    EXPECT_TRUE(everywhere([&](int x, int y, int z) {
+        return loaded->localVoxel(x, y, z).density() == saved->localVoxel(x, y, z).density()
             && loaded->localVoxel(x, y, z).material() == saved->localVoxel(x, y, z).material();
-    });
-    EXPECT_TRUE(same);
+    }));
     // Voxels saved before they were generated are generated after loading, with this block's own climate.
     EXPECT_DOUBLE_EQ(analyzer.climateValue(600, 600, 0), loaded->cornerClimate()[0]);
-
     // All air: two bytes, and any two-byte file reads as air.
     forEachLocal([&](int x, int y, int z) { saved->localVoxel(x, y, z).setDensity(Voxel::FULLY_AIR); });
     saved->saveToFile();
@@ -99,10 +89,16 @@ TEST_F(DatablockFileTest, TerrainBlocksRoundTripByteForByteInFileOrder)
     const std::string full(16000, '\x05');
     for (const std::string& longer : { full + "\x01", full + "\x01\x02" })
         EXPECT_TRUE(uniform(*loadTerrain(longer), 5, 5));
-    // Short files are reported, and nothing of them survives: the block generates.
+    // Short files are reported once per run and kept beside the block as ".bad"; nothing of
+    // them survives in the block: it generates.
+    int n = 0;
     for (const std::string& broken :
         { std::string(), std::string("x"), full.substr(0, 15999), full.substr(0, 200) }) {
-        auto block = loadTerrain(broken, false);
+        const std::string name = temp.path + std::to_string(++n) + ".4.5";
+        const auto make = [&] { return std::make_unique<datablock>(&analyzer, name, 30, 30, 0); };
+        load<datablock>(name, broken, false, make);
+        auto block = load<datablock>(name, broken, true, make);
+        EXPECT_EQ(broken, TempFolder::read(name + ".bad"));
         EXPECT_FALSE(block->localVoxel(0, 0, 0).isGenerated());
         EXPECT_EQ(Voxel::FULLY_AIR, block->getVoxel(600, 600, 0)->density());
     }
@@ -128,7 +124,6 @@ TEST_F(DatablockFileTest, WaterFilesAndTheirUniformForms)
     ASSERT_EQ(8000u, mixed.size());
     EXPECT_EQ(-3, static_cast<signed char>(mixed[7998]));
     EXPECT_EQ(-3, water(*block)->localValue(19, 19, 18));
-
     const struct
     {
         std::string contents;
@@ -142,16 +137,22 @@ TEST_F(DatablockFileTest, WaterFilesAndTheirUniformForms)
         { std::string(7999, '\x01'), -128 },
         { std::string(1, '\x7F'), -128 },
     };
+    int n = 0;
     for (const auto& c : cases) {
-        auto loaded
-            = load<WaterDatablock>(file + ".w", c.contents, c.value != -128, [&] { return water(*block); });
-        bool all = true;
-        forEachLocal([&](int x, int y, int z) { all = all && loaded->localValue(x, y, z) == c.value; });
-        EXPECT_TRUE(all) << c.value;
+        // A file of its own per case: a damaged one is reported only the first time.
+        const std::string name = temp.path + std::to_string(++n) + ".w";
+        const auto make = [&] { return std::make_unique<WaterDatablock>(block.get(), 30, 30, 0, name); };
+        load<WaterDatablock>(name, c.contents, c.value != -128, make);
+        auto loaded = load<WaterDatablock>(name, c.contents, true, make);
+        EXPECT_EQ(c.value == -128, std::filesystem::exists(name + ".bad"));
+        EXPECT_TRUE(everywhere([&](int x, int y, int z) { return loaded->localValue(x, y, z) == c.value; }))
+            << c.value;
     }
 }
 
-TEST_F(DatablockFileTest, UnwritableFileIsFatalAndKeepsTheBlockModified)
+// A save killed at any moment leaves either the old file or the new one, whole; one that cannot
+// write is fatal and leaves the block modified.
+TEST_F(DatablockFileTest, KilledSaveNeverLeavesATornFileAndFailedSavesKeepTheBlockModified)
 {
     const std::string nowhere = temp.path + "missing/1.2.3";
     datablock block(&analyzer, nowhere, 30, 30, 0);
@@ -162,52 +163,30 @@ TEST_F(DatablockFileTest, UnwritableFileIsFatalAndKeepsTheBlockModified)
     EXPECT_THROW(waterBlock.saveIfModified(), const char*);
     testing::internal::GetCapturedStdout();
     EXPECT_TRUE(block.modified && waterBlock.modified);
-}
-
-// A save killed at any moment leaves either the old file or the new one, whole.
-TEST_F(DatablockFileTest, KilledSaveNeverLeavesATornFile)
-{
-    auto first = terrain();
-    auto second = terrain();
-    fillRandom(*first, 1);
-    fillRandom(*second, 2);
-    first->saveToFile();
-    const std::string firstBytes = TempFolder::read(file);
-    second->saveToFile();
-    const std::string secondBytes = TempFolder::read(file);
-
+    std::unique_ptr<datablock> blocks[2] = { terrain(), terrain() };
+    std::string saved[2];
+    for (int i = 0; i < 2; ++i) {
+        fillRandom(*blocks[i], i + 1);
+        blocks[i]->saveToFile();
+        saved[i] = TempFolder::read(file);
+    }
     std::mt19937 random(3);
     for (int round = 0; round < 25; ++round) {
         const pid_t child = fork();
         ASSERT_NE(-1, child);
         if (child == 0) {
-            for (;;) {
-                first->saveToFile();
-                second->saveToFile();
-            }
+            for (int i = 0;; i ^= 1)
+                blocks[i]->saveToFile();
         }
         std::this_thread::sleep_for(std::chrono::microseconds(500 + random() % 20000));
         kill(child, SIGKILL);
         waitpid(child, nullptr, 0);
         const std::string contents = TempFolder::read(file);
-        ASSERT_TRUE(contents == firstBytes || contents == secondBytes) << "torn file of " << contents.size();
+        ASSERT_TRUE(contents == saved[0] || contents == saved[1]) << "torn file of " << contents.size();
     }
 }
 
-TEST_F(DatablockFileTest, NaturalWaterFollowsTheHeightBelowTheSea)
-{
-    const double cases[][2] = { { -10.0, 127 }, { -6.0, 127 }, { -5.5, 63 }, { -5.0, 0 }, { -4.5, -63 },
-        { -4.0, -127 }, { -3.9, -127 }, { 3.0, -127 } };
-    for (const auto& c : cases) {
-        EXPECT_EQ(c[1], WaterDatablock::naturalValue(planet, 0.0, 0.0, 500.0 + c[0])) << c[0];
-        EXPECT_EQ(c[1], WaterDatablock::naturalValue(planet, 0.0, -500.0 - c[0], 0.0)) << c[0];
-    }
-    testing::internal::CaptureStdout();
-    EXPECT_THROW(WaterDatablock(nullptr, 0, 0, 0, "x.w"), const char*);
-    testing::internal::GetCapturedStdout();
-}
-
-TEST_F(DatablockFileTest, WaterIsComputedOnFirstReadClampedAndSavedBeforeReuse)
+TEST_F(DatablockFileTest, WaterIsNaturalOrNoneInRockComputedOnFirstReadClampedAndSavedBeforeReuse)
 {
     // Block 24, 0, 0 reaches from 20 units below the radius to its surface, near the equator.
     datablock terrain(&analyzer, "", 24, 0, 0);
@@ -229,20 +208,27 @@ TEST_F(DatablockFileTest, WaterIsComputedOnFirstReadClampedAndSavedBeforeReuse)
     water.setWater(5, 479, 1, 2);
     testing::internal::GetCapturedStdout();
     EXPECT_FALSE(water.modified);
-
     water.setWater(-200, 485, 1, 2);
     water.setWater(500, 486, 1, 2);
-    EXPECT_TRUE(water.getWater(485, 1, 2) == -127 && water.getWater(486, 1, 2) == 127);
-    EXPECT_TRUE(water.modified);
+    EXPECT_TRUE(water.getWater(485, 1, 2) == -127 && water.getWater(486, 1, 2) == 127 && water.modified);
     // Reused elsewhere: saved first, then computed afresh for the new coordinates.
     terrain.reinit(-25, 0, 0, "");
     water.reinit(&terrain, -25, 0, 0, temp.path + "-25.0.0.w");
-    EXPECT_FALSE(water.modified);
-    EXPECT_EQ(8000u, TempFolder::read(first).size());
+    EXPECT_TRUE(!water.modified && TempFolder::read(first).size() == 8000u);
     EXPECT_EQ(WaterDatablock::NOT_COMPUTED, water.localValue(5, 1, 2));
     EXPECT_EQ(WaterDatablock::naturalValue(planet, -495, 1, 2), water.getWater(-495, 1, 2));
     // Back at the old coordinates, the saved value is read from the file.
     terrain.reinit(24, 0, 0, "");
     water.reinit(&terrain, 24, 0, 0, first);
     EXPECT_EQ(127, water.getWater(486, 1, 2));
+    // Natural water follows the height below the sea.
+    const double cases[][2] = { { -10.0, 127 }, { -6.0, 127 }, { -5.5, 63 }, { -5.0, 0 }, { -4.5, -63 },
+        { -4.0, -127 }, { -3.9, -127 }, { 3.0, -127 } };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c[1], WaterDatablock::naturalValue(planet, 0.0, 0.0, 500.0 + c[0])) << c[0];
+        EXPECT_EQ(c[1], WaterDatablock::naturalValue(planet, 0.0, -500.0 - c[0], 0.0)) << c[0];
+    }
+    testing::internal::CaptureStdout();
+    EXPECT_THROW(WaterDatablock(nullptr, 0, 0, 0, "x.w"), const char*);
+    testing::internal::GetCapturedStdout();
 }

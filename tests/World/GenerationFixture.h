@@ -23,4 +23,10 @@ protected:
                 for (int z = 0; z < datablock::SIZE; ++z)
                     visit(x, y, z);
     }
+    template <typename Test> static bool everywhere(Test test)
+    {
+        bool all = true;
+        forEachLocal([&](int x, int y, int z) { all = all && test(x, y, z); });
+        return all;
+    }
 };

@@ -38,6 +38,8 @@ cleanup() {
   if [ -n "$GAME_PID" ] && kill -0 "$GAME_PID" 2>/dev/null; then
     kill -9 "$GAME_PID" 2>/dev/null || true
   fi
+  # The game's waiting shell writes its exit status into the work folder.
+  wait || true
   [ -n "${GLEBE_E2E_KEEP:-}${GLEBE_E2E_SHOTS:-}" ] || rm -rf "$WORK"
 }
 trap cleanup EXIT
@@ -95,15 +97,16 @@ wait_for_output() {
   done
 }
 
-# wait_for_exit [SECONDS]: waits for the game to end and checks it ended with 0.
+# wait_for_exit [SECONDS] [STATUS]: waits for the game to end and checks its
+# exit status (0 unless given).
 wait_for_exit() {
-  local limit="${1:-60}" waited=0
+  local limit="${1:-60}" expected="${2:-0}" waited=0
   until [ -s "$WORK/exit-status" ]; do
     sleep 0.5
     waited=$((waited + 1))
     [ "$waited" -lt $((limit * 2)) ] || fail "the game did not end within $limit s"
   done
-  [ "$(cat "$WORK/exit-status")" = "0" ] || fail "the game ended with status $(cat "$WORK/exit-status")"
+  [ "$(cat "$WORK/exit-status")" = "$expected" ] || fail "the game ended with status $(cat "$WORK/exit-status")"
 }
 
 # key NAME...: presses keys (xdotool names) in the game window.
@@ -160,7 +163,9 @@ above() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a > b) }'; }
 pixels_differing() {
   convert "$1" -crop "${3:-100%x100%}" +repage "$WORK/crop-a.png"
   convert "$2" -crop "${3:-100%x100%}" +repage "$WORK/crop-b.png"
-  compare -metric AE -fuzz "${4:-0}%" "$WORK/crop-a.png" "$WORK/crop-b.png" null: 2>&1 | cut -d' ' -f1 || true
+  # Past a million, compare counts in scientific notation.
+  { compare -metric AE -fuzz "${4:-0}%" "$WORK/crop-a.png" "$WORK/crop-b.png" null: 2>&1 || true; } |
+    awk '{ printf "%d\n", $1 }'
 }
 
 # window_size: the game window's client size as WIDTHxHEIGHT.
@@ -178,15 +183,17 @@ centred() {
   grep -qx "X=$((x + ${size%x*} / 2))" <<<"$location" && grep -qx "Y=$((y + ${size#*x} / 2))" <<<"$location"
 }
 
-# captured: fails unless the game holds the pointer at the window's centre. A
-# slow frame can leave a captured pointer where it was for a while, so the
-# pointer is nudged off the centre until the game is seen bringing it back.
+# captured: fails unless the game holds the pointer at the window's centre,
+# nudging it off the centre and waiting for the game to bring it back. A slow
+# frame can leave a captured pointer where it was for seconds.
 captured() {
-  local size tries=0
+  local size waited=0
   size="$(window_size)"
-  until xdotool mousemove --window "$GAME_WINDOW" $((${size%x*} / 2)) $((${size#*x} / 2 + 1)) && sleep 1 && centred; do
-    tries=$((tries + 1))
-    [ "$tries" -lt 6 ] || fail "the game does not hold the pointer"
+  xdotool mousemove --window "$GAME_WINDOW" $((${size%x*} / 2)) $((${size#*x} / 2 + 1))
+  until centred; do
+    sleep 0.25
+    waited=$((waited + 1))
+    [ "$waited" -lt 120 ] || fail "the game does not hold the pointer"
   done
 }
 
@@ -225,17 +232,10 @@ coarse_difference() {
 
 # wait_until_loaded: waits until the loading screen has given way to the
 # world; keys and clicks do not reach the interface while it is up. The
-# loading screen is black along its top edge and has the white end mark of its
-# progress bar a quarter of the way across, 40% up from the bottom.
+# loading screen is black along its top edge and has the white left end mark
+# of its progress bar at (320, 482).
 wait_until_loaded() {
-  local size w h
-  size="$(window_size)"
-  w="${size%x*}"
-  h="${size#*x}"
-  loaded() {
-    [ "$(brightness "$1" $((w / 2)) 1)" -ge 30 ] ||
-      [ "$(convert "$1" -format "%[fx:int(255*p{$((w / 4)),$((h - (4 * h) / 10 + 2))}.g)]" info:)" -le 200 ]
-  }
+  loaded() { [ "$(brightness "$1" 640 1)" -ge 30 ] || [ "$(brightness "$1" 320 482)" -lt 700 ]; }
   shot_until loading-probe loaded 240 >/dev/null
 }
 

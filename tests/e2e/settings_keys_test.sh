@@ -1,5 +1,5 @@
-# Without a settings file, or with a broken one, the game says so and opens an
-# 800 x 600 window. F12 hides and shows the frame-rate text in its bottom-left
+# Without a settings file, or with a broken one or a window size the screen
+# cannot show, the game says so and opens an 800 x 600 window. F12 hides and shows the frame-rate text in its bottom-left
 # corner. A function key bound in the key-bindings file runs its command line,
 # and a key bound from the console is written to the file and works at once.
 source "$(dirname "$0")/lib.sh"
@@ -21,11 +21,14 @@ shot_until fps-again fps_text >/dev/null
 key F1
 wait_for_exit
 
-head -c 300 /dev/urandom >"$WORK/resources/config/settings.ini"
+# Keys after a broken header still count: a size no screen can show is refused.
+{ head -c 300 /dev/urandom; printf '\nwindowed_width 2000000000 windowed_height 600\n'; } >"$WORK/resources/config/settings.ini"
 : >"$WORK/resources/keybindings.file"
 start_game
 grep -qF 'Invalid header in "settings.ini"! Reverting to default settings.' "$WORK/stdout.txt" ||
   fail "no message about the broken settings file"
+grep -qF 'Invalid window size 2000000000x600 in "settings.ini"!' "$WORK/stdout.txt" ||
+  fail "no message about the window size"
 [ "$(window_size)" = "800x600" ] || fail "window is $(window_size), expected 800x600"
 console_command "bind f2 exit"
 sleep 0.5

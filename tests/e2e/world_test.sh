@@ -1,8 +1,8 @@
 # One new world through three runs of the game.
 #
 # The first run creates the world with its folders and world file while the
-# loading bar grows, holds the pointer from the first world frame and turns
-# by one large motion of it, then shows the interface over the world at noon (the
+# loading bar grows, holds the pointer from the first world frame and turns by
+# one large motion of it, then shows the interface over the world at noon (the
 # statistics, the console, the menu and its About pages), the rendered world
 # (textured ground, blue sky, wireframe on F4, the picking sphere, water with
 # moving caustics), walks, and lets the sky turn to night.
@@ -98,14 +98,14 @@ back="$(coarse_difference "$ahead" "$(view_shot turned-back)")"
 echo "300 pixels right changed the view by $turned, and back again left $back"
 [ "$turned" -gt 100 ] && [ "$back" -lt $((turned / 4)) ] || fail "one 300-pixel motion did not turn the view by 45 degrees"
 
-# The interface, over a world at a standstill at noon. "stats show" brings up
-# white text on a translucent panel 400 pixels from the right edge, growing up
-# from 15 pixels above the bottom edge.
-# edge FILE WIDTH: the console's band ends 325 pixels down, much darker above.
+# The interface, over a world at a standstill at noon. The console's band
+# darkens what lies behind it and ends 325 pixels down (edge FILE WIDTH).
 edge() { [ "$(brightness "$1" $(($2 / 2)) 330)" -gt $(($(brightness "$1" $(($2 / 2)) 320) + 150)) ]; }
 no_console() { ! edge "$1" 1280; }
 console_command "planet pause"
 world="$(shot_until world no_console)"
+# "stats show" brings up white text on a translucent panel 400 pixels from the
+# right edge, growing up from 15 pixels above the bottom edge.
 console_command "stats show"
 darker() { above "$(grey "$world" "$STATS")" "$(awk -v g="$(grey "$1" "$STATS")" 'BEGIN { print g + 0.15 }')"; }
 shown="$(shot_until stats-shown darker)"
@@ -114,12 +114,12 @@ gone() { above "$(pixels_differing "$shown" "$1" "$STATS")" 3000; }
 shot_until stats-hidden gone >/dev/null
 
 # The console's transcript fills the top 300 pixels, its command line the 25
-# below; its band darkens what lies behind it.
+# below.
 key grave
 xdotool type --delay 60 "help"
 key Return
 xdotool type --delay 60 "bind list"
-band() { # band FILE WIDTH: the console spans the width
+band() { # band FILE WIDTH: the console's band across the whole width
   [ "$(brightness "$1" $(($2 - 10)) 150)" -lt $(($(brightness "$world" $(($2 - 10)) 150) - 150)) ] && edge "$1" "$2"
 }
 console() {
@@ -134,6 +134,8 @@ resized() { band "$1" 1000; }
 shot_until console-resized resized >/dev/null
 key grave
 xdotool windowsize --sync "$GAME_WINDOW" 1280 800
+restored() { no_console "$1" && [ "$(brightness "$1" 1270 790)" -gt 60 ]; }
+shot_until restored restored >/dev/null
 
 # Escape opens the main menu: three 200 x 30 buttons centred 10 apart, "Exit
 # Program" 360 pixels down, "About" 400, "Return to Program" 440, on a dark
@@ -217,7 +219,7 @@ read -r moved climbed longest <<<"$(awk -v a="$x $y $z" -v b="$(user_position)" 
   d = sqrt((q[1] - p[1]) ^ 2 + (q[2] - p[2]) ^ 2 + (q[3] - p[3]) ^ 2)
   h = sqrt(q[1] ^ 2 + q[2] ^ 2 + q[3] ^ 2) - sqrt(p[1] ^ 2 + p[2] ^ 2 + p[3] ^ 2)
   print (d * d > h * h ? sqrt(d * d - h * h) : 0), h, 2 * (t1 - t0) + 0.1 }')"
-echo "walked $moved units in at most $longest s / 2, climbing $climbed"
+echo "walked $moved units (at most $longest), climbing $climbed"
 above "$moved" 0.5 && ! above "$moved" "$longest" || fail "walked $moved units; at 2 units a second no more than $longest"
 above "$climbed" -2 && above 2 "$climbed" || fail "height changed by $climbed while walking"
 
@@ -259,11 +261,26 @@ look_down
 frames 8
 again="$(view_shot restarted)"
 same="$(coarse_difference "$dug" "$again")"
-unlike="$(coarse_difference "$before" "$again")"
-echo "after the restart the view is $same from the dug one and $unlike from the one before digging"
-[ "$same" -lt $((unlike / 2)) ] || fail "the hole is not there after the restart"
+apart="$(coarse_difference "$before" "$again")"
+echo "after the restart the view is $same from the dug one and $apart from the one before digging"
+[ "$same" -lt $((apart / 2)) ] || fail "the hole is not there after the restart"
 key Escape
-sleep 1
+shot_until leaving menu >/dev/null
 click 640 360
 wait_for_exit
+
+# A block that cannot be saved in play is fatal: the message and status 1,
+# without the words of a failed start. Files in place of the data folders
+# make every save fail.
+for folder in "$WORLD"/data/*; do rm -rf "$folder" && : >"$folder"; done
+start_game
+wait_until_loaded
+look_down
+xdotool click 4
+frames 2
+xdotool mousedown 1
+wait_for_exit 120 1
+xdotool mouseup 1 || true
+grep -q "FATAL EXCEPTION" "$WORK/stdout.txt" || fail "no message about the failed save"
+grep -q "Game could not start" "$WORK/stdout.txt" && fail "a failed save in play was reported as a failed start"
 echo "world: ok"

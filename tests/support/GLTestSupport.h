@@ -1,8 +1,8 @@
 #pragma once
 
-// What the GL test programs share: a scratch resource folder, a framebuffer of
-// the tests' own to draw into and read back, and a fixture that draws in
-// window pixels into one. The context itself comes from GLTestMain.cpp.
+// What the GL test programs share: captured output, a scratch resource folder,
+// a framebuffer of the tests' own to draw into and read back, and a fixture
+// that draws in window pixels into one. The context itself comes from GLTestMain.cpp.
 
 #include <GL/glew.h>
 #include <SFML/Graphics/Image.hpp>
@@ -15,6 +15,16 @@
 #include <vector>
 
 using Pixel = std::array<int, 4>;
+
+// What a call writes to standard output, then to standard error.
+template <class Call> std::string outputOf(Call&& call)
+{
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    call();
+    const std::string err = testing::internal::GetCapturedStderr();
+    return testing::internal::GetCapturedStdout() + err;
+}
 
 // A fresh working directory for one test: resource files written under it are
 // found through the game's relative "resources" paths. The previous working

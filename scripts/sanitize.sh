@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Runs the tests under clang's sanitizers: the unit and OpenGL tests with
+# AddressSanitizer and UndefinedBehaviorSanitizer (build-asan/), and the tests
+# of the threads (data manager and water flow, terrain update thread, buffer
+# name pool, console log) with ThreadSanitizer (build-tsan/). Run it before
+# submitting a change to threads or file readers; both halves must end clean.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+bash "$root/scripts/setup.sh"
+
+configure() {
+  cmake -S "$root" -B "$1" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+    -DCMAKE_CXX_FLAGS="$2" -DCMAKE_EXE_LINKER_FLAGS="$2" >/dev/null
+  cmake --build "$1" -j "$(nproc)"
+}
+
+export ALSOFT_DRIVERS=null
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+export ASAN_OPTIONS="detect_leaks=1"
+export LSAN_OPTIONS="suppressions=$root/tests/support/lsan.supp"
+configure "$root/build-asan" "-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer"
+(cd "$root/build-asan" && ctest --output-on-failure -j "$(nproc)" -L 'unit|gl|fuzz')
+
+export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1"
+configure "$root/build-tsan" "-fsanitize=thread -fno-omit-frame-pointer"
+(cd "$root/build-tsan" && ctest --output-on-failure -j "$(nproc)" -L 'unit|gl' \
+  -R 'Thread|Concurren|Water|BufferPool|DataManager|Terrain\.|TerrainTest|Logging')
