@@ -185,7 +185,7 @@ centred() {
 
 # captured: fails unless the game holds the pointer at the window's centre,
 # nudging it off the centre and waiting for the game to bring it back. A slow
-# frame can leave a captured pointer where it was for seconds.
+# frame can leave a captured pointer where it was for many seconds.
 captured() {
   local size waited=0
   size="$(window_size)"
@@ -193,7 +193,7 @@ captured() {
   until centred; do
     sleep 0.25
     waited=$((waited + 1))
-    [ "$waited" -lt 120 ] || fail "the game does not hold the pointer"
+    [ "$waited" -lt 240 ] || fail "the game does not hold the pointer"
   done
 }
 
