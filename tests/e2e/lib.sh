@@ -233,9 +233,13 @@ coarse_difference() {
 # wait_until_loaded: waits until the loading screen has given way to the
 # world; keys and clicks do not reach the interface while it is up. The
 # loading screen is black along its top edge and has the white left end mark
-# of its progress bar at (320, 482).
+# of its progress bar at (320, 482); before its first frame the window is all
+# black.
 wait_until_loaded() {
-  loaded() { [ "$(brightness "$1" 640 1)" -ge 30 ] || [ "$(brightness "$1" 320 482)" -lt 700 ]; }
+  loaded() {
+    [ "$(brightness "$1" 640 1)" -ge 30 ] ||
+      { [ "$(brightness "$1" 320 482)" -lt 700 ] && above "$(grey "$1" 100%x100%)" 0.02; }
+  }
   shot_until loading-probe loaded 240 >/dev/null
 }
 
