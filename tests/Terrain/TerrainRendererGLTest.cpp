@@ -67,7 +67,6 @@ TEST(TerrainRendererGLTest, RendersAndPicksAScene)
         GLint modes[2] = { 0, 0 };
         return glGetIntegerv(GL_POLYGON_MODE, modes), modes[0];
     };
-    // Where a point appears in the current view.
     auto project = [](double px, double py, double pz) {
         GLdouble modelView[16], projection[16], x, y, z;
         GLint viewport[4];
@@ -188,10 +187,9 @@ TEST(TerrainRendererGLTest, RendersAndPicksAScene)
     // ground where z >= 6 and a dwarf on the grass all darken with the sun
     // (Page Down) off and turn blue with the faint fill light (Page Up) on.
     Lights lights;
-    FunctionWorld lakeside(
-        [](int x, int y, int z) { return groundBelow(z < 6 ? 497.0 : 493.0, 1, 0)(x, y, z); },
-        groundBelow(495.5, 0, 0));
-    auto lit = cell(lakeside, { 492, 504, 0, 12, 0, 12 }, true);
+    low.terrain = [](int x, int y, int z) { return groundBelow(z < 6 ? 497.0 : 493.0, 1, 0)(x, y, z); };
+    low.water = groundBelow(495.5, 0, 0);
+    auto lit = cell(low, { 492, 504, 0, 12, 0, 12 }, true);
     ASSERT_TRUE(lit->terrain->hasVegetationBuffer());
     renderer->instances.add("dwarf", { 497.0f, 3.0f, 3.0f });
     look({ 505.0, 5.0, 5.0 }, { -1.0, 0.0, 0.0 }, { 0.0, 1.0, 0.0 });

@@ -1,9 +1,7 @@
 #pragma once
 
-// Voxel fields and worlds made of functions, and the plain reference scans
-// the fast welding and grass spacing must match exactly.
+// Worlds made of functions, and the plain scans fast welding and grass spacing must match.
 
-#include "Terrain/Mesh.h"
 #include "Terrain/Polygonizer.h"
 #include "Terrain/Terrain.h"
 #include "Terrain/Vegetation.h"

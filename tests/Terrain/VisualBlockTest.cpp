@@ -72,10 +72,9 @@ Reads firstReads(const Reads& reads)
     return first;
 }
 
-// Terrain and water blocks of the box, byte for byte the plain build; the
-// terrain block's grass the plain spacing scan's; with a log of the world's
-// terrain reads, the terrain voxels first read in the same order. Returns
-// the terrain block's mesh.
+// Terrain and water blocks byte for byte the plain build, the grass the plain
+// spacing scan's and, given a log of terrain reads, the voxels first read in
+// the same order. Returns the terrain block's mesh.
 Mesh expectPlainBuild(
     VoxelWorld& world, const VoxelBox& box, int step, const Planet& planet, Reads* reads = nullptr)
 {
