@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Graphics/Vector3.h"
+#include "World/CellCorners.h"
 
 #include <cmath>
 
@@ -58,22 +59,13 @@ protected:
     // its +0 start), so normalAt may give any finite vector for it.
     template <typename NormalAt> static Vector3 blendNormals(const Vector3& p, NormalAt normalAt)
     {
-        const int x0 = cellCorner(p.x);
-        const int y0 = cellCorner(p.y);
-        const int z0 = cellCorner(p.z);
-        const double fx = std::fabs(p.x - x0);
-        const double fy = std::fabs(p.y - y0);
-        const double fz = std::fabs(p.z - z0);
         double nx = 0.0, ny = 0.0, nz = 0.0;
-        for (int dx = 0; dx <= 1; ++dx)
-            for (int dy = 0; dy <= 1; ++dy)
-                for (int dz = 0; dz <= 1; ++dz) {
-                    const double weight = (dx ? fx : 1.0 - fx) * (dy ? fy : 1.0 - fy) * (dz ? fz : 1.0 - fz);
-                    const Vector3 n = normalAt(x0 + dx, y0 + dy, z0 + dz, weight);
-                    nx += n.x * weight;
-                    ny += n.y * weight;
-                    nz += n.z * weight;
-                }
+        forEachCellCorner(p, [&](int x, int y, int z, double weight) {
+            const Vector3 n = normalAt(x, y, z, weight);
+            nx += n.x * weight;
+            ny += n.y * weight;
+            nz += n.z * weight;
+        });
         return normalisedIfLong({ nx, ny, nz });
     }
 
@@ -83,13 +75,5 @@ private:
     {
         const double length = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
         return length >= 0.00001 ? Vector3 { v.x / length, v.y / length, v.z / length } : v;
-    }
-
-    // The lower corner of the unit cell holding a coordinate: the truncation, one
-    // lower for negative coordinates (so -3.0 has its corner at -4, weight 1 on -3).
-    static int cellCorner(double v)
-    {
-        const int truncated = static_cast<int>(v);
-        return v < 0.0 ? truncated - 1 : truncated;
     }
 };

@@ -1,5 +1,6 @@
 #include "World/TerrainDataManager.h"
 
+#include "World/CellCorners.h"
 #include "World/DatablockAnalyzer.h"
 #include "World/Planet.h"
 #include "World/WaterVox.h"
@@ -30,13 +31,6 @@ bool inVoxelRange(double v)
 bool inVoxelRange(const Vector3& p)
 {
     return inVoxelRange(p.x) && inVoxelRange(p.y) && inVoxelRange(p.z);
-}
-
-// The lower corner of the voxel cell holding v: trunc(v), one less for negatives.
-int cellCorner(double v)
-{
-    const int t = static_cast<int>(v);
-    return v >= 0.0 ? t : t - 1;
 }
 
 Vector3 normalisedIfLong(const Vector3& v)
@@ -72,24 +66,6 @@ private:
     TerrainDataManager& manager;
     NodePin node;
 };
-
-// Calls visit(dx, dy, dz, weight) for the 8 corners of the cell holding p with
-// their trilinear weights; returns the lower corner.
-template <typename Visit> void forEachCellCorner(const Vector3& p, Visit visit)
-{
-    const int x0 = cellCorner(p.x);
-    const int y0 = cellCorner(p.y);
-    const int z0 = cellCorner(p.z);
-    const double fx = std::fabs(p.x - x0);
-    const double fy = std::fabs(p.y - y0);
-    const double fz = std::fabs(p.z - z0);
-    for (int dx = 0; dx <= 1; ++dx)
-        for (int dy = 0; dy <= 1; ++dy)
-            for (int dz = 0; dz <= 1; ++dz) {
-                const double weight = (dx ? fx : 1.0 - fx) * (dy ? fy : 1.0 - fy) * (dz ? fz : 1.0 - fz);
-                visit(x0 + dx, y0 + dy, z0 + dz, weight);
-            }
-}
 
 // The 26 neighbours of a voxel, dx outermost, then dy, then dz.
 template <typename Visit> void forEachNeighbour(const VoxelPosition& p, Visit visit)
