@@ -169,12 +169,6 @@ int Game::start()
     Window& win = Window::getInstance();
     int result = 0;
     try {
-        // Motions are measured from the last position seen. Start from where
-        // the pointer is: if it already rests at the centre, capture moves
-        // nothing and no motion event would set that position.
-        const sf::Vector2i pointer = sf::Mouse::getPosition(window);
-        lastMouseX = lastDragX = pointer.x;
-        lastMouseY = lastDragY = pointer.y;
         state = 1;
         updateClock.restart();
         while (win.running)
@@ -274,11 +268,7 @@ void Game::processEvents()
             break;
         case sf::Event::LostFocus:
             EventDispatcher::getInstance().notifyFocus(false);
-            // The focus may move while the window first maps (it does under a
-            // bare X server); the pointer is the player's to free only once
-            // the world shows.
-            if (!interface->loading)
-                scene->captureMouse = false;
+            scene->captureMouse = false;
             break;
         case sf::Event::GainedFocus:
             EventDispatcher::getInstance().notifyFocus(true);
@@ -349,21 +339,8 @@ void Game::mouseButton(sf::Mouse::Button button, int x, int y, bool pressed)
         scene->player->onMouseButton(button, pressed);
 }
 
-bool Game::warpEcho(int x, int y)
-{
-    const Window& win = Window::getInstance();
-    if (warpEchoes == 0 || x != win.width / 2 || y != win.height / 2)
-        return false;
-    --warpEchoes;
-    lastMouseX = lastDragX = x;
-    lastMouseY = lastDragY = y;
-    return true;
-}
-
 void Game::freeMotion(int x, int y)
 {
-    if (warpEcho(x, y))
-        return;
     const Window& win = Window::getInstance();
     if (!interface->loading && !interface->mouseMoved(x, win.height - y) && win.mouseMode == 1)
         scene->player->onMouseMotion(x, win.height - y, x - lastMouseX, lastMouseY - y);
@@ -373,8 +350,6 @@ void Game::freeMotion(int x, int y)
 
 void Game::dragMotion(int x, int y)
 {
-    if (warpEcho(x, y))
-        return;
     const Window& win = Window::getInstance();
     if (!interface->loading && !interface->mouseDragged(x, win.height - y) && win.mouseMode == 1)
         scene->player->onMouseMotion(x - lastDragX, lastDragY - y);
@@ -391,17 +366,13 @@ void Game::update()
     }
 
     if (win.mouseMode == 1) {
-        // Motions still queued happened before this move and are measured
-        // from the last position seen; the move's own motion event, met at
-        // the centre, only puts that position back there.
-        const sf::Vector2i centre(win.width / 2, win.height / 2);
-        if (sf::Mouse::getPosition(window) != centre) {
-            sf::Mouse::setPosition(centre, window);
-            ++warpEchoes;
-        }
+        const int centreX = static_cast<int>(static_cast<unsigned>(win.width) / 2);
+        const int centreY = static_cast<int>(static_cast<unsigned>(win.height) / 2);
+        lastMouseX = lastDragX = centreX;
+        lastMouseY = lastDragY = centreY;
+        sf::Mouse::setPosition({centreX, centreY}, window);
         window.setMouseCursorVisible(false);
     } else {
-        warpEchoes = 0;
         window.setMouseCursorVisible(true);
     }
 
