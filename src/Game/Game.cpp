@@ -461,7 +461,8 @@ void Game::drawOverlay()
     Console& console = Console::getInstance();
     if (console.isOpen())
         console.draw();
-    if (!DatablockAnalyzer::getInstance())
+    // The world and its generator are made behind the loading screen.
+    if (!interface->loading && !DatablockAnalyzer::getInstance())
         std::cout << "WARNING: DatablockAnalyzer InstancePointer is NULL!\n";
 }
 
