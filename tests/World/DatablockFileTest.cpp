@@ -111,12 +111,11 @@ TEST_F(DatablockFileTest, WaterFilesAndTheirUniformForms)
     // Never computed: one 0x80 byte per voxel.
     saved->saveToFile();
     EXPECT_EQ(std::string(8000, '\x80'), TempFolder::read(file + ".w"));
-    for (const auto& [value, stored] :
-        { std::pair<int, std::string> { WaterDatablock::DRY, bytes({ 0x81, 0x81 }) },
-            { WaterDatablock::FULL, bytes({ 0x7F, 0x7F }) } }) {
-        forEachLocal([&](int x, int y, int z) { saved->setLocalValue(x, y, z, value); });
+    for (const auto& uniform : { std::pair<int, std::string> { WaterDatablock::DRY, bytes({ 0x81, 0x81 }) },
+             { WaterDatablock::FULL, bytes({ 0x7F, 0x7F }) } }) {
+        forEachLocal([&](int x, int y, int z) { saved->setLocalValue(x, y, z, uniform.first); });
         saved->saveToFile();
-        EXPECT_EQ(stored, TempFolder::read(file + ".w"));
+        EXPECT_EQ(uniform.second, TempFolder::read(file + ".w"));
     }
     saved->setLocalValue(19, 19, 18, -3);
     saved->saveToFile();
