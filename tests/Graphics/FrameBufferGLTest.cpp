@@ -10,7 +10,8 @@ TEST(FrameBufferTest, OnePendingErrorIsReportedWithTheFileNameOnly)
     for (const auto& [file, shown] : { std::pair { "C:\\src\\Graphics\\FrameBuffer.cpp", "FrameBuffer.cpp" },
              { "src/Graphics/Mixed\\Path.cpp", "Path.cpp" }, { "Plain.cpp", "Plain.cpp" } }) {
         glEnable(0xFFFF);
-        EXPECT_EQ(outputOf([&] { checkGLError(file, 57); }),
+        const char* path = file;
+        EXPECT_EQ(outputOf([path] { checkGLError(path, 57); }),
             "An internal OpenGL call failed in " + std::string(shown)
                 + " (57) : GL_INVALID_ENUM, an unacceptable value has been specified for an enumerated "
                   "argument\n");

@@ -72,8 +72,8 @@ TEST(PolygonizerTest, VerticesOnSingleCellsAndCoarseSteps)
     const std::tuple<int, std::vector<int>, double> columns[] = { { 2, { 40, -40, -100 }, 0.5 },
         { 2, { 50, 10, -30 }, 1.25 }, { 4, { 50, 20, -10, -40, -80 }, 1.0 + 20.0 / 30.0 } };
     for (const auto& [step, densities, y] : columns) {
-        const auto column = [&](int, int y, int) {
-            return VoxelSample { densities[std::clamp<std::size_t>(y, 0, densities.size() - 1)], 1 };
+        const auto column = [values = densities](int, int y, int) {
+            return VoxelSample { values[std::clamp<std::size_t>(y, 0, values.size() - 1)], 1 };
         };
         const auto triangles = trianglesOf(column, { 0, step, 0, step, 0, step }, step);
         ASSERT_FALSE(triangles.empty());
