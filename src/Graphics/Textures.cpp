@@ -8,6 +8,7 @@
 #include <future>
 #include <iostream>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 
@@ -220,33 +221,34 @@ ImageData readImageUnflipped(const std::string& path)
 
 Texture* getTexture2D(const std::string& name)
 {
-    static std::map<std::string, Texture*> cache;
+    // Textures live as long as the program; the records are freed at exit,
+    // the GL names with the context.
+    static std::map<std::string, std::unique_ptr<Texture>> cache;
     auto found = cache.find(name);
     if (found != cache.end())
-        return found->second;
+        return found->second.get();
 
     ImageData image = readImage(textureDirectory + name);
     if (image.pixels.empty())
         return nullptr;
-    Texture* texture = new Texture { 0, image.width, image.height, GL_TEXTURE_2D, true };
+    Texture* texture = (cache[name] = std::make_unique<Texture>(Texture { 0, image.width, image.height, GL_TEXTURE_2D, true })).get();
     glGenTextures(1, &texture->id);
     glBindTexture(GL_TEXTURE_2D, texture->id);
     uploadWithMipmaps(GL_TEXTURE_2D, GL_RGBA8, { image.width, image.height, 1, std::move(image.pixels) });
     setAnisotropy(GL_TEXTURE_2D);
     setFiltersAndWrap(GL_TEXTURE_2D, GL_REPEAT);
     glBindTexture(GL_TEXTURE_2D, 0);
-    cache[name] = texture;
     return texture;
 }
 
 Texture* getTextureArray(const std::vector<std::string>& names)
 {
-    static std::map<std::vector<std::string>, Texture*> cache;
+    static std::map<std::vector<std::string>, std::unique_ptr<Texture>> cache;
     if (names.empty())
         return nullptr;
     auto found = cache.find(names);
     if (found != cache.end())
-        return found->second;
+        return found->second.get();
 
     std::vector<std::string> paths;
     for (const std::string& name : names)
@@ -256,7 +258,9 @@ Texture* getTextureArray(const std::vector<std::string>& names)
         std::cout << "Error loading textures for texture array: different texture sizes!\n";
         return nullptr;
     }
-    Texture* texture = new Texture { 0, layers.width, layers.height, GL_TEXTURE_2D_ARRAY, true };
+    Texture* texture
+        = (cache[names] = std::make_unique<Texture>(Texture { 0, layers.width, layers.height, GL_TEXTURE_2D_ARRAY, true }))
+              .get();
     glGenTextures(1, &texture->id);
     glBindTexture(GL_TEXTURE_2D_ARRAY, texture->id);
     uploadWithMipmaps(GL_TEXTURE_2D_ARRAY, GL_RGBA,
@@ -264,7 +268,6 @@ Texture* getTextureArray(const std::vector<std::string>& names)
     setAnisotropy(GL_TEXTURE_2D_ARRAY);
     setFiltersAndWrap(GL_TEXTURE_2D_ARRAY, GL_REPEAT);
     glBindTexture(GL_TEXTURE_2D_ARRAY, 0);
-    cache[names] = texture;
     return texture;
 }
 

@@ -89,7 +89,7 @@ Mesh expectPlainBuild(
     const auto grass = Vegetation::points(terrain.built, layerOf(1));
     const auto reference = referencePoints(terrainReference, layerOf(1));
     EXPECT_TRUE(terrain.vegetationPointCount() == int(reference.size()) && grass.size() == reference.size()
-        && std::memcmp(grass.data(), reference.data(), grass.size() * sizeof(VegetationPoint)) == 0)
+        && (grass.empty() || std::memcmp(grass.data(), reference.data(), grass.size() * sizeof(VegetationPoint)) == 0))
         << "grass, step " << step;
     return terrain.built;
 }
