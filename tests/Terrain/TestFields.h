@@ -128,12 +128,15 @@ inline Mesh referenceWeld(const std::vector<MeshVertex>& triangles)
     return mesh;
 }
 
+// Byte for byte; empty meshes may hold no buffers at all.
 inline bool sameMesh(const Mesh& a, const Mesh& b)
 {
     return a.vertices.size() == b.vertices.size() && a.triangles.size() == b.triangles.size()
-        && std::memcmp(a.vertices.data(), b.vertices.data(), a.vertices.size() * sizeof(MeshVertex)) == 0
-        && std::memcmp(a.triangles.data(), b.triangles.data(), a.triangles.size() * sizeof(MeshTriangle))
-        == 0;
+        && (a.vertices.empty()
+            || std::memcmp(a.vertices.data(), b.vertices.data(), a.vertices.size() * sizeof(MeshVertex)) == 0)
+        && (a.triangles.empty()
+            || std::memcmp(a.triangles.data(), b.triangles.data(), a.triangles.size() * sizeof(MeshTriangle))
+                == 0);
 }
 
 // The plain spacing test: every candidate looks at every point so far.
