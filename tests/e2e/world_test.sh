@@ -20,14 +20,6 @@ STATS="380x40+876+745"
 user_position() { echo "$(world_value "user x") $(world_value "user y") $(world_value "user z")"; }
 block_files() { find "$WORLD/data" -type f | wc -l; }
 
-# click X Y: a left click at window pixel (X, Y), measured from the top left.
-click() {
-  xdotool mousemove --window "$GAME_WINDOW" "$1" "$2"
-  sleep 0.2
-  xdotool click 1
-  sleep 0.5
-}
-
 # look_until DX DY NAME CHECK ATTEMPTS: turns the view by a pointer motion
 # until `CHECK FILE` holds for the screenshot NAME, taken once the turned view
 # shows. A motion that arrives while the game puts the pointer back at the
@@ -158,10 +150,10 @@ xdotool windowsize --sync "$GAME_WINDOW" 1280 800
 restored() { no_console "$1" && [ "$(brightness "$1" 1270 790)" -gt 60 ]; }
 shot_until restored restored >/dev/null
 
-# Escape opens the main menu: three 200 x 30 buttons centred 10 apart, "Exit
-# Program" 360 pixels down, "About" 400, "Return to Program" 440, on a dark
-# background. About's page has its credits in a dark field above its two
-# buttons, "About the Creators" 488 pixels down and "Back" 528.
+# Escape opens the main menu: four 200 x 30 buttons centred 10 apart, "Exit
+# Program" 340 pixels down, "About" 380, "Options" 420, "Return to Program"
+# 460, on a dark background. About's page has its credits in a dark field
+# above its two buttons, "About the Creators" 488 pixels down and "Back" 528.
 BUTTONS="200x120+540+340"
 PAGE="600x300+340+200"
 dark() { [ "$(brightness "$1" "$2" "$3")" -le 300 ]; }
@@ -169,7 +161,7 @@ unlike() { above "$(pixels_differing "$1" "$2" "$3" 12)" 5000; }
 key Escape
 menu() { dark "$1" 20 780 && unlike "$world" "$1" "$BUTTONS"; }
 menu="$(shot_until menu menu)"
-click 640 400
+click 640 380
 about() { dark "$1" 640 300 && unlike "$menu" "$1" "$PAGE"; }
 about="$(shot_until about about)"
 click 640 488
@@ -315,7 +307,7 @@ xdotool mouseup 1
 wait_for_output "Setting material: 5" 60
 key Escape
 shot_until leaving menu >/dev/null
-click 640 360
+click 640 340
 wait_for_exit
 
 # A block that cannot be saved in play is fatal: the message and status 1,
