@@ -14,8 +14,8 @@ class VoxelWorld;
 //
 // Threads: `box`, the ring coordinates (also those of the blocks) and
 // `moving` are written by the terrain update thread under the terrain lock
-// and read under it. The blocks guard themselves. The queue flags are main
-// thread only.
+// and read under it. The blocks guard themselves. The queue flags belong to
+// the terrain's edit queue and are guarded by its edit lock.
 struct GridCell
 {
     // Builds and meshes the terrain block, then the water block.
@@ -35,6 +35,7 @@ struct GridCell
     const bool fine;
     // Taken out of the window and not yet placed and meshed again.
     bool moving = false;
+    // Waiting in the edit queue (cleared when the edit worker takes the cell).
     bool terrainQueued = false;
     bool waterQueued = false;
 };
