@@ -10,12 +10,16 @@
 #include <algorithm>
 #include <chrono>
 #include <iostream>
+#include <utility>
 
 namespace {
 
 const auto PASS_PAUSE = std::chrono::milliseconds(10);
 // How often the edit worker looks again while only cells being moved wait.
 const auto MOVING_CELL_RETRY = std::chrono::milliseconds(2);
+// The longest a frame waits for the edit worker: idle time, not work, and
+// only when the worker fell behind.
+const auto EDIT_WAIT = std::chrono::milliseconds(2);
 
 void removeFrom(std::vector<GridCell*>& list, GridCell* cell)
 {
@@ -228,6 +232,10 @@ void Terrain::follow(TerrainRing& ring, const Vector3& at)
 
 void Terrain::showIfMeshed(TerrainRing& ring, GridCell& cell)
 {
+    // A cell remeshed for an edit while it started moving is shown by the
+    // update thread once placed.
+    if (cell.moving)
+        return;
     removeFrom(ring.visible, &cell);
     if (cell.hasTriangles())
         ring.visible.push_back(&cell);
@@ -245,6 +253,7 @@ void Terrain::update(double dt)
     rethrowFailure();
     if (!isBuilt())
         return;
+    awaitEdits();
     for (const auto& cell : allCells) {
         cell->terrain->update(dt);
         cell->water->update(dt);
@@ -255,6 +264,16 @@ void Terrain::update(double dt)
 
 void Terrain::queueEdits()
 {
+    std::vector<GridCell*> edited;
+    {
+        std::lock_guard<std::mutex> guard(editMutex);
+        edited.swap(editedUnshown);
+    }
+    if (!edited.empty()) {
+        std::lock_guard<std::mutex> guard(terrainLock);
+        for (GridCell* cell : edited)
+            showIfMeshed(cell->fine ? fine : coarse, *cell);
+    }
     VoxelPosition p;
     while (world.popChangedVoxel(p))
         markTerrainDirty(p.x, p.y, p.z);
@@ -295,7 +314,6 @@ void Terrain::markDirty(int x, int y, int z, bool water)
 
 bool Terrain::takeEdit(EditJob& job)
 {
-    std::lock_guard<std::mutex> guard(terrainLock);
     for (const bool fineRing : { true, false })
         for (auto it = edits.begin(); it != edits.end(); ++it)
             // A cell the update thread is moving keeps its place in the queue
@@ -324,21 +342,43 @@ bool Terrain::meshNextEdit()
         cell.water->rebuildForEdit();
     else
         cell.terrain->rebuildForEdit();
+    bool shown = false;
     {
-        std::lock_guard<std::mutex> guard(terrainLock);
-        // A cell that started moving meanwhile is shown by the update thread when placed.
-        if (!cell.moving)
+        std::unique_lock<std::mutex> guard(terrainLock, std::try_to_lock);
+        if (guard.owns_lock()) {
             showIfMeshed(cell.fine ? fine : coarse, cell);
+            shown = true;
+        }
     }
     std::lock_guard<std::mutex> guard(editMutex);
+    if (!shown)
+        editedUnshown.push_back(&cell);
     ++(cell.fine ? fineEdits : coarseEdits).meshed;
+    editDone.notify_all();
     return true;
 }
 
-std::size_t Terrain::editQueueLength() const
+void Terrain::awaitEdits()
+{
+    if (!editThread.joinable())
+        return;
+    std::unique_lock<std::mutex> guard(editMutex);
+    const long coarseTarget = std::exchange(coarseQueuedBefore, coarseEdits.queued);
+    auto handedOver = [this](const EditCount& count, bool fineRing, long target) {
+        const long waitingForMoves = std::count_if(edits.begin(), edits.end(),
+            [fineRing](const EditJob& job) { return job.cell->fine == fineRing && job.cell->moving; });
+        return count.meshed + waitingForMoves >= target;
+    };
+    // Only the main thread queues cells, so none is added while it waits.
+    editDone.wait_for(guard, EDIT_WAIT, [&] {
+        return handedOver(fineEdits, true, fineEdits.queued) && handedOver(coarseEdits, false, coarseTarget);
+    });
+}
+
+long Terrain::editsWaiting() const
 {
     std::lock_guard<std::mutex> guard(editMutex);
-    return edits.size();
+    return fineEdits.queued - fineEdits.meshed + coarseEdits.queued - coarseEdits.meshed;
 }
 
 Terrain::EditCount Terrain::editCount(bool fineRing) const

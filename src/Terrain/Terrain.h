@@ -39,8 +39,11 @@ class VoxelWorld;
 // - Edit worker: meshNextEdit (likewise).
 // `terrainLock` guards both visible lists and every cell's box, ring
 // coordinates and moving flag. `editMutex` guards the edit queue, the cells'
-// queue flags and the edit counts; it is taken before `terrainLock` when
-// both are held. `viewerMutex` guards the viewer position.
+// queue flags, the edit counts and the cells left to show; it is taken
+// before `terrainLock` when both are held. The edit worker never waits for
+// `terrainLock`, which the render pass holds while it draws: a remeshed cell
+// it cannot show at once is shown by the main thread's next queueEdits.
+// `viewerMutex` guards the viewer position.
 // The cell lists are written only by the initial build; the main thread
 // reads them once `isBuilt()` (an acquire of the flag the build releases).
 class Terrain : public ConsoleAccessable
@@ -65,13 +68,21 @@ public:
 
     // Main thread, after the viewer moved.
     void setViewerPosition(const Vector3& position);
-    // Main thread, every frame once the first pass is done: uploads and fades,
-    // the world's periodic save, edits. Raises what ended a worker thread.
+    // Main thread, every frame once the first pass is done: the wait for
+    // edits, uploads and fades, the world's periodic save, edits. Raises
+    // what ended a worker thread.
     void update(double dt);
+    // Main thread, before the uploads: while the edit worker runs, waits at
+    // most 2 ms for the fine-ring cells queued so far and the coarse-ring
+    // cells queued before the previous call (but cells being moved) to be
+    // handed over, so that an edit shows in the next frame, or the one after
+    // in the coarse ring, also when the worker was slow to get a core.
+    void awaitEdits();
     // Main thread: raises, as a C string, what ended a worker thread, if
     // anything did; called every frame, also while the loading screen is up.
     void rethrowFailure();
-    // Pops the world's change queues into the edit queue and wakes the edit
+    // Shows or hides the cells the edit worker remeshed but could not show,
+    // pops the world's change queues into the edit queue and wakes the edit
     // worker. The game calls it right after the tools, and update() again.
     void queueEdits();
     // Queues every cell (of either ring) whose box holds the voxel, unless it
@@ -82,7 +93,8 @@ public:
     // ring, else of the coarse ring, that the update thread is not moving,
     // and shows or hides it; false when there is none.
     bool meshNextEdit();
-    std::size_t editQueueLength() const;
+    // Cells queued for edits and not yet remeshed, also the one being meshed.
+    long editsWaiting() const;
     // Cells of a ring queued for edits and remeshed so far. Apart from cells
     // the update thread is moving, which wait, a ring's cells are remeshed in
     // queue order: once `meshed` reaches an earlier `queued`, everything
@@ -145,11 +157,16 @@ private:
 
     mutable std::mutex editMutex;
     std::condition_variable editWake;
+    // Notified whenever the edit worker has handed a cell over.
+    std::condition_variable editDone;
     std::deque<EditJob> edits;
     // Set when a cell was queued since the edit worker last looked.
     bool editsAdded = false;
     EditCount fineEdits;
     EditCount coarseEdits;
+    // Main thread: the coarse cells queued by the previous awaitEdits().
+    long coarseQueuedBefore = 0;
+    std::vector<GridCell*> editedUnshown;
     std::thread editThread;
 
     std::atomic<bool> built { false };

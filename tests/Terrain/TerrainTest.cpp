@@ -65,7 +65,7 @@ TEST_F(TerrainTest, EditsQueueEveryCellHoldingTheVoxelOnceAndMeshTheFineRingFirs
     terrain.markTerrainDirty(12, 12, 12);
     world.changedVoxels.push_back({ 12, 12, 12 });
     terrain.queueEdits();
-    EXPECT_EQ(terrain.editQueueLength(), 9u);
+    EXPECT_EQ(terrain.editsWaiting(), 9);
     // The update thread is moving the coarse cell: it keeps its place in the queue.
     auto cellHolding = [&](bool fine, int x, int y, int z) -> GridCell& {
         return **std::find_if(terrain.cells().begin(), terrain.cells().end(),
@@ -76,7 +76,7 @@ TEST_F(TerrainTest, EditsQueueEveryCellHoldingTheVoxelOnceAndMeshTheFineRingFirs
     const int fields = world.terrainFields;
     while (terrain.meshNextEdit())
         EXPECT_FALSE(busy.terrain->touched());
-    EXPECT_TRUE(terrain.editQueueLength() == 1 && world.terrainFields - fields == 8);
+    EXPECT_TRUE(terrain.editsWaiting() == 1 && world.terrainFields - fields == 8);
     busy.moving = false;
     EXPECT_TRUE(terrain.meshNextEdit() && busy.terrain->touched() && !terrain.meshNextEdit());
     EXPECT_TRUE(world.terrainFields - fields == 9 && world.waterFields == 468);
@@ -95,15 +95,15 @@ TEST_F(TerrainTest, EditsQueueEveryCellHoldingTheVoxelOnceAndMeshTheFineRingFirs
         return ground(x, y, z);
     };
     terrain.markTerrainDirty(6, 6, 6);
-    EXPECT_TRUE(terrain.meshNextEdit() && edited.terrainQueued && terrain.editQueueLength() == 2);
+    EXPECT_TRUE(terrain.meshNextEdit() && edited.terrainQueued && terrain.editsWaiting() == 2);
     EXPECT_EQ(terrain.editCount(true).queued, 10);
     terrain.meshNextEdit();
-    EXPECT_TRUE(!edited.terrainQueued && terrain.editQueueLength() == 1);
+    EXPECT_TRUE(!edited.terrainQueued && terrain.editsWaiting() == 1);
     world.changedWater.push_back({ 13, 5, 40 });
     terrain.queueEdits();
     while (terrain.meshNextEdit()) { }
     // Beyond the fine ring (which ends at z = 36), on the plane two coarse cells share.
-    EXPECT_TRUE(world.waterFields == 468 + 2 && terrain.editQueueLength() == 0);
+    EXPECT_TRUE(world.waterFields == 468 + 2 && terrain.editsWaiting() == 0);
     // The ground drops below this ring's cells: they leave the visible lists.
     world.terrain = groundBelow(-300.5, 2);
     for (const auto& cell : terrain.cells())
