@@ -85,18 +85,22 @@ TEST_F(TerrainTest, EditsQueueEveryCellHoldingTheVoxelOnceAndMeshTheFineRingFirs
         EXPECT_TRUE(count.queued == (fine ? 8 : 1) && count.meshed == count.queued);
     }
     // (6, 6, 6) lies in one fine and one coarse cell; the fine one is edited
-    // again while it is being meshed, and is meshed once more.
+    // again while a worker meshes it, and is meshed once more.
     GridCell& edited = cellHolding(true, 6, 6, 6);
     const FunctionField::Function ground = world.terrain;
-    bool editing = true;
+    std::atomic<bool> reading { false }, editedAgain { false };
     world.terrain = [&](int x, int y, int z) {
-        if (std::exchange(editing, false))
-            terrain.markTerrainDirty(6, 6, 6);
+        if (!reading.exchange(true))
+            waitFor([&] { return editedAgain.load(); });
         return ground(x, y, z);
     };
     terrain.markTerrainDirty(6, 6, 6);
-    EXPECT_TRUE(terrain.meshNextEdit() && edited.terrainQueued && terrain.editsWaiting() == 2);
-    EXPECT_EQ(terrain.editCount(true).queued, 10);
+    std::thread worker([&] { EXPECT_TRUE(terrain.meshNextEdit()); });
+    EXPECT_TRUE(waitFor([&] { return reading.load(); }));
+    terrain.markTerrainDirty(6, 6, 6);
+    editedAgain = true;
+    worker.join();
+    EXPECT_TRUE(edited.terrainQueued && terrain.editsWaiting() == 2 && terrain.editCount(true).queued == 10);
     terrain.meshNextEdit();
     EXPECT_TRUE(!edited.terrainQueued && terrain.editsWaiting() == 1);
     world.changedWater.push_back({ 13, 5, 40 });
