@@ -31,9 +31,10 @@ class VoxelWorld;
 //
 // Threads:
 // - Main thread: construction, destruction, launch, stop,
-//   setViewerPosition, update, rethrowFailure, queueEdits, markTerrainDirty,
-//   markWaterDirty, setWireframe, firstTerrainBlock, handleCommand, and the
-//   render pass.
+//   setViewerPosition, update, awaitEdits, rethrowFailure, queueEdits,
+//   markTerrainDirty, markWaterDirty, setWireframe, firstTerrainBlock,
+//   handleCommand, and the render pass. editsWaiting and editCount may be
+//   called from any thread.
 // - Terrain update thread: runPass (also called directly by tests and
 //   benchmarks when no thread runs).
 // - Edit worker: meshNextEdit (likewise).
