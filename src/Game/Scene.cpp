@@ -153,6 +153,8 @@ void Scene::update(double dt, FrameProfile& profile)
     terrain->update(dt);
     profile.mark("update terrain", Clock::now());
     player->update(dt);
+    // The tools' edits go to the edit worker at once, to be meshed while this frame renders.
+    terrain->queueEdits();
     profile.mark("update player", Clock::now());
 
     Planet* planet = Planet::getInstance();
