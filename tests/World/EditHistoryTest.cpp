@@ -79,7 +79,8 @@ TEST_F(EditHistoryTest, UndoRestoresTheGeneratedWorldAndRedoTheStroke)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const Values pristine = readBlocks(*open(1000, false, std::string("Pristine") + c.name), c.from, c.to);
+        const Values pristine
+            = readBlocks(*open(1000, false, std::string("Pristine") + c.name), c.from, c.to);
         auto manager = open(c.reuseBetween ? 2 : 1000, false, c.name);
         if (c.generatedBefore)
             readBlocks(*manager, c.from, c.to);
