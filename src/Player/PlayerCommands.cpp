@@ -35,6 +35,10 @@ namespace {
 // Far beyond the planet; further out the block coordinates near the int range.
 constexpr double farthest = 1.0e6;
 
+// Walking leaves the feet a little inside the ground; ground half a unit
+// above them has been put back over the player.
+constexpr double buried = 0.5;
+
 // A whole word as a finite number.
 bool readNumber(const std::string& word, double& value)
 {
@@ -90,12 +94,23 @@ PlayerCommands::~PlayerCommands() = default;
 
 std::string PlayerCommands::undo(const Words& words)
 {
-    return steps("undo", words, &EditHistory::undo, history, "Undid");
+    const std::string reply = steps("undo", words, &EditHistory::undo, history, "Undid");
+    climbOut();
+    return reply;
 }
 
 std::string PlayerCommands::redo(const Words& words)
 {
-    return steps("redo", words, &EditHistory::redo, history, "Redid");
+    const std::string reply = steps("redo", words, &EditHistory::redo, history, "Redid");
+    climbOut();
+    return reply;
+}
+
+void PlayerCommands::climbOut()
+{
+    const Vector3& feet = player.getPosition();
+    if (!player.isFreeFlight() && manager.sampleDensity(feet + manager.planet().upAt(feet) * buried) > 0.0)
+        player.moveTo(manager.findSurface(feet));
 }
 
 std::string PlayerCommands::where() const

@@ -34,6 +34,10 @@ public:
 private:
     class Command;
 
+    // A player walking in a hole that an undo or a redo filled again climbs
+    // onto the ground instead of staying buried in it.
+    void climbOut();
+
     Player& player;
     TerrainDataManager& manager;
     EditHistory& history;
