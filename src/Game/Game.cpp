@@ -23,7 +23,6 @@
 #include <GL/glu.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <iostream>
@@ -99,12 +98,12 @@ Game::Game(const std::string& title, StartupPhases::Clock::time_point launch)
             ok = false;
         }
         if (!(GLEW_ARB_vertex_shader && GLEW_ARB_fragment_shader)) {
-            std::printf("Error: This program requires GLSL support!\n");
+            std::cout << "Error: This program requires GLSL support!\n";
             ok = false;
         } else {
-            std::printf("GLSL: ready.\n");
+            std::cout << "GLSL: ready.\n";
         }
-        std::fflush(stdout);
+        std::cout << std::flush;
         glGetIntegerv(GL_MAX_COLOR_ATTACHMENTS_EXT, &maxColorAttachments);
     }
 
@@ -330,7 +329,11 @@ void Game::keyPressed(const sf::Event::KeyEvent& key)
     if (!Console::getInstance().keyPressed(key.code, key.shift) && !interface->loading
         && !interface->keyPressed(key.code, key.shift)) {
         scene->player->onKeyPressed(key.code);
-        if (key.code == sf::Keyboard::F) {
+        if (key.control && (key.code == sf::Keyboard::Z || key.code == sf::Keyboard::Y)) {
+            // The same steps as the console's commands, told on standard output.
+            const bool redo = key.code == sf::Keyboard::Y || key.shift;
+            std::cout << Console::getInstance().runCommand({ redo ? "redo" : "undo" }) << std::endl;
+        } else if (key.code == sf::Keyboard::F) {
             scene->captureMouse = !scene->captureMouse;
         } else if (key.code == sf::Keyboard::PageUp) {
             Lights* lights = Lights::getInstance();
