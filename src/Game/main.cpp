@@ -1,6 +1,7 @@
 #include "Game/Game.h"
 #include "Game/MessageLog.h"
 
+#include <SFML/System/Err.hpp>
 #include <chrono>
 #include <cstdio>
 #include <iostream>
@@ -16,6 +17,7 @@ int main()
     MessageLog messages("glebeworks.log");
     messages.tee(std::cout);
     messages.tee(std::cerr);
+    messages.tee(sf::err());
     int result;
     {
         Game game("Glebeworks", launch);
