@@ -239,21 +239,22 @@ void Terrain::remeshEdits()
 
 void Terrain::markTerrainDirty(int x, int y, int z)
 {
-    markDirty(x, y, z, terrainQueue, &GridCell::terrainQueued);
+    markDirty(x, y, z, TerrainBlock::NORMAL_REACH, terrainQueue, &GridCell::terrainQueued);
 }
 
 void Terrain::markWaterDirty(int x, int y, int z)
 {
-    markDirty(x, y, z, waterQueue, &GridCell::waterQueued);
+    markDirty(x, y, z, 0, waterQueue, &GridCell::waterQueued);
 }
 
-void Terrain::markDirty(int x, int y, int z, std::deque<GridCell*>& queue, bool GridCell::*queued)
+void Terrain::markDirty(
+    int x, int y, int z, int reach, std::deque<GridCell*>& queue, bool GridCell::*queued)
 {
     if (!isBuilt())
         return;
     std::lock_guard<std::mutex> guard(terrainLock);
     for (const auto& cell : allCells)
-        if (!(cell.get()->*queued) && cell->box.contains(x, y, z)) {
+        if (!(cell.get()->*queued) && cell->box.grown(reach).contains(x, y, z)) {
             cell.get()->*queued = true;
             queue.push_back(cell.get());
         }

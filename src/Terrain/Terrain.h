@@ -68,7 +68,8 @@ public:
     // The edit queues: queues the cells whose boxes hold a changed voxel and
     // remeshes at most two terrain and two water cells.
     void remeshEdits();
-    // Queues every cell (of either ring) whose box holds the voxel, once.
+    // Queues every cell (of either ring) whose box holds the voxel, once;
+    // for the ground also the cells whose normals read it.
     void markTerrainDirty(int x, int y, int z);
     void markWaterDirty(int x, int y, int z);
     std::size_t terrainQueueLength() const { return terrainQueue.size(); }
@@ -101,7 +102,7 @@ private:
     void buildRing(TerrainRing& ring, bool isFine, int& made);
     void follow(TerrainRing& ring, const Vector3& viewer);
     void showIfMeshed(TerrainRing& ring, GridCell& cell);
-    void markDirty(int x, int y, int z, std::deque<GridCell*>& queue, bool GridCell::*queued);
+    void markDirty(int x, int y, int z, int reach, std::deque<GridCell*>& queue, bool GridCell::*queued);
     void remesh(std::deque<GridCell*>& queue, bool GridCell::*queued, VisualBlock& (*blockOf)(GridCell&));
     Vector3 viewer() const;
 
