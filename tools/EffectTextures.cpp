@@ -69,20 +69,23 @@ sf::Image causticFrame(int frame)
 
 // Blades rise from the bottom edge of the image, which the billboard stands
 // on (texture coordinate t = 0 is the image's bottom row). Each blade is a
-// tapering curve, darker at its root, composited back to front.
+// tapering curve, darker at its root, composited back to front. A tuft is
+// dense and its blades broad enough to cover a good share of the quad, and
+// its colours are those of the ground's grass, so that from a few steps
+// away the blades read as the ground's grass standing up.
 sf::Image grassBillboard()
 {
     const int size = grassSize;
     std::vector<float> red(size * size, 0.0f), green(red), blue(red), alpha(red);
-    const ColorRamp root { { 0.0, { 36, 62, 20 } }, { 1.0, { 58, 92, 28 } } };
-    const ColorRamp tip { { 0.0, { 104, 150, 48 } }, { 0.7, { 140, 176, 64 } }, { 1.0, { 176, 186, 92 } } };
+    const ColorRamp root { { 0.0, { 44, 72, 22 } }, { 1.0, { 62, 96, 30 } } };
+    const ColorRamp tip { { 0.0, { 92, 134, 42 } }, { 0.7, { 122, 158, 56 } }, { 1.0, { 150, 170, 72 } } };
     Rng rng(401);
-    for (int blade = 0; blade < 64; ++blade) {
+    for (int blade = 0; blade < 150; ++blade) {
         // Roots stay a few pixels inside the image: strokes wrap at edges.
         const double baseX = rng.range(20, size - 20), baseY = size - 5 - rng.range(0, 6);
-        const double height = rng.range(0.45, 0.96) * (size - 12);
+        const double height = rng.range(0.4, 0.96) * (size - 12);
         const double lean = rng.range(-0.35, 0.35) * height;
-        const double width = rng.range(2.5, 5.0);
+        const double width = rng.range(4.0, 8.0);
         const sf::Color rootColour = root(rng.uniform()), tipColour = tip(rng.uniform());
         Heightfield cover(size, size);
         const int segments = 24;

@@ -72,8 +72,15 @@ void main()
     w = pow(w, vec2(1.5));
     w /= w.x + w.y;
 
-    float macro = texture(noiseTexture, uvMajor * macroScale).r;
-    float edge = clamp((texture(noiseTexture, uvMajor * edgeScale).r - 0.5) * 2.2 + 0.5, 0.0, 1.0);
+    // Everything read from a projection takes both, blended as the albedo
+    // is: where the normal turns past the diagonal between two axes the
+    // projections swap places, and a pattern read from the major one alone
+    // would jump there, drawing a straight seam down a rounded wall.
+    float macro = texture(noiseTexture, uvMajor * macroScale).r * w.x
+        + texture(noiseTexture, uvMiddle * macroScale).r * w.y;
+    float noise = texture(noiseTexture, uvMajor * edgeScale).r * w.x
+        + texture(noiseTexture, uvMiddle * edgeScale).r * w.y;
+    float edge = clamp((noise - 0.5) * 2.2 + 0.5, 0.0, 1.0);
     float layer = edge < weights.x ? layers.x : (edge < weights.x + weights.y ? layers.y : layers.z);
 
     vec3 atMajor = vec3(uvMajor * tileScale, layer);
@@ -83,7 +90,8 @@ void main()
     vec2 bumpMiddle = texture(normalArray, atMiddle).xy * 2.0 - 1.0;
     vec3 normal = normalize(n + (lift(major, bumpMajor) * w.x + lift(middle, bumpMiddle) * w.y) * bumpStrength);
 
-    float detail = texture(detailArray, vec3(uvMajor * detailScale, layer)).r;
+    float detail = texture(detailArray, vec3(uvMajor * detailScale, layer)).r * w.x
+        + texture(detailArray, vec3(uvMiddle * detailScale, layer)).r * w.y;
     albedo *= mix(1.0, detail * 2.0, 0.7) * mix(0.85, 1.15, macro);
 
     vec3 toSun = normalize(sunPosition - worldPos);

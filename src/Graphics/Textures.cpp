@@ -4,6 +4,7 @@
 
 #include <SFML/Graphics/Image.hpp>
 #include <algorithm>
+#include <cmath>
 #include <condition_variable>
 #include <future>
 #include <iostream>
@@ -149,12 +150,54 @@ Level halve(const Level& in, bool halveDepth)
     return out;
 }
 
+// Per layer of a level, the share of texels whose alpha, times `scale`,
+// reaches `cutoff` (0 to 255).
+std::vector<double> coverage(const Level& level, double scale, double cutoff)
+{
+    const std::size_t texels = static_cast<std::size_t>(level.width) * level.height;
+    std::vector<double> shares;
+    for (int layer = 0; layer < level.depth; ++layer) {
+        std::size_t covered = 0;
+        for (std::size_t i = 0; i < texels; ++i)
+            covered += level.pixels[(layer * texels + i) * 4 + 3] * scale >= cutoff;
+        shares.push_back(static_cast<double>(covered) / static_cast<double>(texels));
+    }
+    return shares;
+}
+
+// Scales each layer's alpha so that as many of its texels pass the cutoff as
+// `wanted` says: averaging thins the alpha of thin shapes (blades of grass)
+// level by level, until an alpha test lets nothing through.
+void keepCoverage(Level& level, const std::vector<double>& wanted, double cutoff)
+{
+    const std::size_t texels = static_cast<std::size_t>(level.width) * level.height;
+    for (int layer = 0; layer < level.depth; ++layer) {
+        Level one { level.width, level.height, 1,
+            std::vector<std::uint8_t>(level.pixels.begin() + static_cast<std::ptrdiff_t>(layer * texels * 4),
+                level.pixels.begin() + static_cast<std::ptrdiff_t>((layer + 1) * texels * 4)) };
+        double low = 0.0, high = 64.0;
+        for (int round = 0; round < 16; ++round) {
+            const double middle = 0.5 * (low + high);
+            (coverage(one, middle, cutoff)[0] < wanted[static_cast<std::size_t>(layer)] ? low : high) = middle;
+        }
+        for (std::size_t i = 0; i < texels; ++i) {
+            std::uint8_t& alpha = level.pixels[(layer * texels + i) * 4 + 3];
+            alpha = static_cast<std::uint8_t>(std::min(255.0, std::round(alpha * high)));
+        }
+    }
+}
+
 // Uploads every mipmap level, made here: the driver's own generation runs a
 // shader that a software rasteriser first has to compile, which took most
-// of the time start-up spent on textures.
-void uploadWithMipmaps(GLenum target, GLint internalFormat, Level level)
+// of the time start-up spent on textures. With an alpha cutoff above 0,
+// every level keeps the share of texels passing it that the image has.
+void uploadWithMipmaps(GLenum target, GLint internalFormat, Level level, float alphaCutoff = 0.0f)
 {
+    const double cutoff = alphaCutoff * 255.0;
+    const std::vector<double> wanted = alphaCutoff > 0.0f ? coverage(level, 1.0, cutoff) : std::vector<double>();
     for (GLint index = 0;; ++index) {
+        if (index > 0 && !wanted.empty())
+            keepCoverage(level, wanted, cutoff);
         if (target == GL_TEXTURE_2D)
             glTexImage2D(target, index, internalFormat, level.width, level.height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
                 level.pixels.data());
@@ -241,12 +284,13 @@ Texture* getTexture2D(const std::string& name)
     return texture;
 }
 
-Texture* getTextureArray(const std::vector<std::string>& names)
+Texture* getTextureArray(const std::vector<std::string>& names, float alphaCutoff)
 {
-    static std::map<std::vector<std::string>, std::unique_ptr<Texture>> cache;
+    static std::map<std::pair<std::vector<std::string>, float>, std::unique_ptr<Texture>> cache;
     if (names.empty())
         return nullptr;
-    auto found = cache.find(names);
+    const auto key = std::make_pair(names, alphaCutoff);
+    auto found = cache.find(key);
     if (found != cache.end())
         return found->second.get();
 
@@ -259,12 +303,12 @@ Texture* getTextureArray(const std::vector<std::string>& names)
         return nullptr;
     }
     Texture* texture
-        = (cache[names] = std::make_unique<Texture>(Texture { 0, layers.width, layers.height, GL_TEXTURE_2D_ARRAY, true }))
+        = (cache[key] = std::make_unique<Texture>(Texture { 0, layers.width, layers.height, GL_TEXTURE_2D_ARRAY, true }))
               .get();
     glGenTextures(1, &texture->id);
     glBindTexture(GL_TEXTURE_2D_ARRAY, texture->id);
     uploadWithMipmaps(GL_TEXTURE_2D_ARRAY, GL_RGBA,
-        { layers.width, layers.height, static_cast<int>(names.size()), std::move(layers.pixels) });
+        { layers.width, layers.height, static_cast<int>(names.size()), std::move(layers.pixels) }, alphaCutoff);
     setAnisotropy(GL_TEXTURE_2D_ARRAY);
     setFiltersAndWrap(GL_TEXTURE_2D_ARRAY, GL_REPEAT);
     glBindTexture(GL_TEXTURE_2D_ARRAY, 0);

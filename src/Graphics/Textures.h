@@ -39,6 +39,9 @@ ImageData readImageUnflipped(const std::string& path);
 // image cannot be read (or, for arrays, when the list is empty or the sizes
 // differ); failures are not cached. Main thread only: the caches have no lock.
 Texture* getTexture2D(const std::string& name);
-Texture* getTextureArray(const std::vector<std::string>& names);
+// An array for an alpha test passes a cutoff: its mipmap levels then keep
+// the share of texels whose alpha reaches it (see uploadWithMipmaps), and
+// the cache keeps it apart from the same images without one.
+Texture* getTextureArray(const std::vector<std::string>& names, float alphaCutoff = 0.0f);
 // Full paths, one depth slice per image; 0 on failure. Not cached.
 GLuint createTexture3D(const std::vector<std::string>& paths, bool repeat);

@@ -295,12 +295,14 @@ void Terrain::markDirty(int x, int y, int z, bool water)
 {
     if (!isBuilt())
         return;
+    // The ground's vertex normals read one voxel beyond a cell's box.
+    const int reach = water ? 0 : TerrainBlock::NORMAL_REACH;
     bool added = false;
     {
         std::lock_guard<std::mutex> editGuard(editMutex);
         std::lock_guard<std::mutex> guard(terrainLock);
         for (const auto& cell : allCells)
-            if (!(cell.get()->*queueFlag(water)) && cell->box.contains(x, y, z)) {
+            if (!(cell.get()->*queueFlag(water)) && cell->box.grown(reach).contains(x, y, z)) {
                 cell.get()->*queueFlag(water) = true;
                 edits.push_back({ cell.get(), water });
                 ++(cell->fine ? fineEdits : coarseEdits).queued;

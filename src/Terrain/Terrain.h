@@ -86,8 +86,9 @@ public:
     // pops the world's change queues into the edit queue and wakes the edit
     // worker. The game calls it right after the tools, and update() again.
     void queueEdits();
-    // Queues every cell (of either ring) whose box holds the voxel, unless it
-    // is waiting already; a cell being meshed is queued again.
+    // Queues every cell (of either ring) whose box holds the voxel, for the
+    // ground also the cells whose normals read it, unless it is waiting
+    // already; a cell being meshed is queued again.
     void markTerrainDirty(int x, int y, int z);
     void markWaterDirty(int x, int y, int z);
     // The edit worker's step: remeshes the first queued cell of the fine

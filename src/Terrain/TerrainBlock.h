@@ -15,6 +15,12 @@
 class TerrainBlock : public VisualBlock
 {
 public:
+    // How far beyond its box a voxel still shapes the block: the normals of
+    // the vertices on its faces take central differences across them. An
+    // edit that far out must remesh the block too, or the two cells on
+    // either side of a face light and texture it differently.
+    static constexpr int NORMAL_REACH = 1;
+
     // Meshes the block before returning, on the calling thread.
     TerrainBlock(const VoxelBox& box, VoxelWorld* world, int step);
     // Main thread when the block was ever uploaded (it frees its OpenGL objects).

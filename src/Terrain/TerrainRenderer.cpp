@@ -30,6 +30,9 @@ const float pickMarkRadius = 0.3f;
 const std::string textureDirectory = "resources\\textures\\";
 const std::string cloudsFile = "clouds.jpg";
 const std::string grassFile = "terrain/vegetation/grass_01/diffus3.tga";
+// The alpha the grass program cuts blades at; the grass texture's mipmap
+// levels keep the coverage the image has at it.
+const float grassCutoff = 0.5f;
 
 std::vector<std::string> causticFramePaths()
 {
@@ -170,7 +173,15 @@ void TerrainRenderer::loadTextures()
     normalArray = idOf(getTextureArray(registry.normalList()));
     detailArray = idOf(getTextureArray(registry.detailList()));
     noiseTexture = idOf(getTexture2D(cloudsFile));
-    vegetationTexture = idOf(getTextureArray({ grassFile }));
+    vegetationTexture = idOf(getTextureArray({ grassFile }, grassCutoff));
+    if (vegetationTexture != 0) {
+        // The blades' roots stand on the image's bottom row: repeating it
+        // would draw them again along the top edge of every quad.
+        glBindTexture(GL_TEXTURE_2D_ARRAY, vegetationTexture);
+        glTexParameteri(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+        glTexParameteri(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+        glBindTexture(GL_TEXTURE_2D_ARRAY, 0);
+    }
     causticsTexture = createTexture3D(causticFramePaths(), true);
     for (GLuint array : { diffuseArray, normalArray, detailArray, vegetationTexture })
         filterForRasteriser(GL_TEXTURE_2D_ARRAY, array);
@@ -347,11 +358,25 @@ void TerrainRenderer::drawVegetation(const Frame& frame, const std::vector<GridC
         std::chrono::duration<float>(std::chrono::steady_clock::now() - start).count());
     vegetation.setTextureArray("vegetationTexture", 0, vegetationTexture);
     vegetation.setTexture2D("noiseTexture", 2, noiseTexture);
+    setFloat(vegetation, "cutoff", grassCutoff);
+    // With multisampling the blades' alpha becomes coverage, which needs no
+    // order; without it they blend, their edges a pixel wide.
+    GLint samples = 0;
+    glGetIntegerv(GL_SAMPLE_BUFFERS, &samples);
+    const bool coverage = samples > 0;
+    if (coverage) {
+        glEnable(GL_SAMPLE_ALPHA_TO_COVERAGE);
+        glDisable(GL_BLEND);
+    }
     for (GridCell* cell : fineCells) {
         if (!cell->terrain->hasVegetationBuffer())
             continue;
         cell->terrain->drawVegetation();
         ++lastPass.vegetation;
+    }
+    if (coverage) {
+        glDisable(GL_SAMPLE_ALPHA_TO_COVERAGE);
+        glEnable(GL_BLEND);
     }
     unbindTextures();
     useProgram(0);

@@ -131,6 +131,7 @@ private:
 std::vector<VegetationPoint> Vegetation::points(const Mesh& mesh, int grassLayer)
 {
     std::vector<VegetationPoint> found;
+    const Planet* planet = Planet::getInstance();
     const ScratchLease<SpacingGrid> grid;
     grid->start(mesh.triangles.size());
     for (const MeshTriangle& triangle : mesh.triangles) {
@@ -141,6 +142,8 @@ std::vector<VegetationPoint> Vegetation::points(const Mesh& mesh, int grassLayer
         const Vector3& s1 = mesh.vertices[triangle.index[1]].position;
         const Vector3& s2 = mesh.vertices[triangle.index[2]].position;
         const Vector3 normal = (s1 - s0).cross(s2 - s1).normalise();
+        if (planet && normal.dot(planet->upAt(s0)) < MIN_UPRIGHTNESS)
+            continue;
         const double length = (s1 - s0).length();
         const Vector3 direction = length < 1e-5 ? Vector3() : (s1 - s0) / length;
         for (double t = 0.5; t < length; t += 1.0) {

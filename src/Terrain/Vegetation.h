@@ -22,12 +22,17 @@ struct VegetationVertex
 static_assert(sizeof(VegetationVertex) == 32, "the vegetation buffer layout is 32 bytes per vertex");
 
 // Grass derived from a terrain mesh: points spread along the first edge of
-// every triangle made wholly of the grass layer, one voxel apart and at
-// least SPACING from each other, each standing one upright quad.
+// every triangle made wholly of the grass layer and, on a planet, facing the
+// sky at least MIN_UPRIGHTNESS (the cosine of its slope), one voxel apart
+// and at least SPACING from each other, each standing one quad along the
+// triangle's normal. On steeper ground, cliffs and overhangs the quads
+// would stick out sideways: far off, in the haze, as pale shards and lines
+// against the sky.
 class Vegetation
 {
 public:
     static constexpr double SPACING = 0.34;
+    static constexpr double MIN_UPRIGHTNESS = 0.6;
 
     // Triangles in mesh order; candidates at 0.5, 1.5, 2.5 ... along the edge
     // from a triangle's first stored vertex to its second.

@@ -9,6 +9,7 @@
 #include "support/GLTestSupport.h"
 
 #include <GL/glu.h>
+#include <cmath>
 #include <gtest/gtest.h>
 #include <sstream>
 
@@ -226,6 +227,32 @@ TEST(TerrainRendererGLTest, RendersAndPicksAScene)
         EXPECT_TRUE(member == &TerrainRenderer::pickingProgram
             || (sun == (std::array<float, 3> {}) && std::equal(fill.begin(), fill.end(), lights.diffuse2)));
     }
+    // A rounded ridge of two materials seen where its normal turns past the
+    // diagonal between two axes (the picture's middle column): the colour
+    // changes no more from column to column there than elsewhere.
+    lights.setLight0(true);
+    lights.setLight2(false);
+    low.terrain = [](int x, int y, int z) {
+        const double d = (8.0 - std::hypot(x - 490.0, y - 4.0)) * 40.0;
+        return VoxelSample { static_cast<int>(std::clamp(d, -127.0, 127.0)), (x + y + z) % 2 ? 1 : 4 };
+    };
+    const auto ridge = std::make_unique<GridCell>(VoxelBox { 492, 504, 0, 12, 0, 12 }, &low, 2, true);
+    ridge->terrain->update(0.25);
+    look({ 498.5, 12.5, 6.0 }, Vector3(-1.0, -1.0, 0.0).normalise(), { 0.0, 0.0, 1.0 });
+    frame({}, { ridge.get() }, 0, 0);
+    // The mean r + g + b of each column over the middle rows: the largest
+    // step between neighbours against the median one.
+    std::vector<double> means, steps;
+    for (int x = size / 2 - 16; x <= size / 2 + 16; ++x) {
+        means.push_back(0.0);
+        for (int y = size / 4; y < size * 3 / 4; ++y)
+            for (int c = 0; c < 3; ++c)
+                means.back() += target.pixel(x, y)[c] / (size / 2.0);
+        if (means.size() > 1)
+            steps.push_back(std::abs(means.back() - means[means.size() - 2]));
+    }
+    std::sort(steps.begin(), steps.end());
+    EXPECT_LT(steps.back(), 6.0 * steps[steps.size() / 2]);
     // A larger window: a picking buffer keeps its texture's name, grows, reads
     // the new area and binds the window's framebuffer again after.
     PickingBuffer picking(size, size);

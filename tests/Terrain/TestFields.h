@@ -6,6 +6,7 @@
 #include "Terrain/Terrain.h"
 #include "Terrain/Vegetation.h"
 #include "Terrain/VoxelWorld.h"
+#include "World/Planet.h"
 
 #include <algorithm>
 #include <atomic>
@@ -150,6 +151,8 @@ inline std::vector<VegetationPoint> referencePoints(const Mesh& mesh, int grass)
         const Vector3 s0 = v0.position, s1 = mesh.vertices[t.index[1]].position,
                       s2 = mesh.vertices[t.index[2]].position;
         const Vector3 n = (s1 - s0).cross(s2 - s1).normalise();
+        if (Planet::getInstance() && n.dot(Planet::getInstance()->upAt(s0)) < Vegetation::MIN_UPRIGHTNESS)
+            continue;
         const double length = (s1 - s0).length();
         const Vector3 d = length < 1e-5 ? Vector3() : (s1 - s0) / length;
         for (double t = 0.5; t < length; t += 1.0) {

@@ -10,7 +10,9 @@
 #include "World/Vox.h"
 #include "World/WaterVox.h"
 
+#include <cmath>
 #include <gtest/gtest.h>
+#include <map>
 
 namespace {
 
@@ -270,4 +272,43 @@ TEST_F(DataManagerWorldTest, TheUpdateThreadFollowsADiggingViewer)
     // As the next frame would: shows the cells the edit worker meshed while the lock was held.
     terrain.queueEdits();
     expectRingsAround(terrain, at);
+}
+
+// Two fine cells side by side over bumpy ground of mixed materials, each
+// remeshed for every edit within its reach: after digging and painting on
+// either side of their shared face, and on it, the vertices there agree in
+// normal and in the material they show.
+TEST(TerrainBlockTest, NeighboursAgreeOnTheirSharedFaceAfterEdits)
+{
+    TerrainTextureRegistry::getInstance().addTerrainLayers();
+    std::map<std::array<int, 3>, VoxelSample> edits;
+    FunctionWorld world(
+        [&edits](int x, int y, int z) {
+            const auto edited = edits.find({ x, y, z });
+            VoxelSample s = groundBelow(6.5 + 0.4 * std::sin(z * 0.7 + x * 0.3), 1 + std::abs(x * 3 + z) % 4)(x, y, z);
+            return edited == edits.end() ? s : edited->second;
+        },
+        nowhere);
+    Capturing<TerrainBlock> a({ 0, 12, 0, 12, 0, 12 }, world, 2), b({ 12, 24, 0, 12, 0, 12 }, world, 2);
+    auto shown = [](const MeshVertex& v) {
+        return v.materials[v.weights[1] == 1.0f ? 1 : v.weights[2] == 1.0f ? 2 : 0];
+    };
+    const std::pair<std::array<int, 3>, VoxelSample> steps[] = { { { 13, 6, 5 }, { -127, 0 } },
+        { { 13, 7, 6 }, { -127, 0 } }, { { 13, 6, 8 }, { 127, 4 } }, { { 11, 6, 3 }, { -127, 0 } },
+        { { 12, 6, 9 }, { -127, 0 } }, { { 12, 5, 10 }, { 127, 2 } } };
+    for (const auto& [at, voxel] : steps) {
+        edits[at] = voxel;
+        for (Capturing<TerrainBlock>* block : { &a, &b })
+            if (block->box().grown(TerrainBlock::NORMAL_REACH).contains(at[0], at[1], at[2]))
+                block->rebuild();
+        int shared = 0;
+        for (const MeshVertex& u : a.built.vertices)
+            for (const MeshVertex& v : b.built.vertices)
+                if (u.position == v.position) {
+                    ++shared;
+                    EXPECT_TRUE(u.normal == v.normal && shown(u) == shown(v))
+                        << "at " << u.position.y << " " << u.position.z << " after editing " << at[0];
+                }
+        EXPECT_GT(shared, 6);
+    }
 }
