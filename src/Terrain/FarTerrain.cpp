@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cmath>
 #include <set>
+#include <unordered_map>
 
 namespace {
 
@@ -29,15 +30,21 @@ int floorDiv(int a, int b)
     return a >= 0 ? a / b : -((-a + b - 1) / b);
 }
 
-// The samples as the mesher reads them: exact at the grid points, and
-// between them (where the normals and the mesher's walk along an edge read)
-// the trilinear blend of the densities with the nearest known material.
+// The samples as the mesher reads them: exact at the grid points. Between
+// two of them along a grid edge, where the mesher walks to the voxel at which
+// the surface crosses (densities are distances saturated within a voxel of
+// the surface, so the samples alone would put every vertex midway), the
+// voxel itself: its density, and its material where it is ground (the walk
+// ends at the first such voxel, whose material the vertex takes). An air
+// voxel there takes the material of the end in the ground, as the air sample
+// may have none. Anywhere else the trilinear blend of the samples.
 class GridField : public VoxelField
 {
 public:
-    GridField(int origin, int points, const std::vector<std::int8_t>& density,
+    GridField(FarSampler& sampler, int origin, int points, const std::vector<std::int8_t>& density,
         const std::vector<std::uint8_t>& material)
-        : origin(origin)
+        : sampler(sampler)
+        , origin(origin)
         , points(points)
         , density(density)
         , material(material)
@@ -49,46 +56,74 @@ public:
         int cell[3];
         double t[3];
         const int at[3] = { x, y, z };
-        bool onGrid = true;
+        int between = 0;
+        int edgeAxis = 0;
         for (int axis = 0; axis < 3; ++axis) {
             const int last = (points - 1) * FarTerrain::STEP;
             const int d = std::clamp(at[axis] - origin, 0, last);
             cell[axis] = std::min(d / FarTerrain::STEP, points - 2);
             t[axis] = static_cast<double>(d - cell[axis] * FarTerrain::STEP) / FarTerrain::STEP;
-            onGrid = onGrid && (t[axis] == 0.0 || t[axis] == 1.0);
+            if (t[axis] != 0.0 && t[axis] != 1.0) {
+                ++between;
+                edgeAxis = axis;
+            }
         }
-        if (onGrid) {
-            const std::size_t i = index(cell[0] + (t[0] == 1.0), cell[1] + (t[1] == 1.0), cell[2] + (t[2] == 1.0));
+        const auto corner = [&](int i, int j, int k) {
+            return (static_cast<std::size_t>(cell[0] + i) * points + cell[1] + j) * points + cell[2] + k;
+        };
+        const auto end = [&](int axis, int side) {
+            int c[3];
+            for (int a = 0; a < 3; ++a)
+                c[a] = a == axis ? side : t[a] == 1.0;
+            return corner(c[0], c[1], c[2]);
+        };
+        if (between == 0) {
+            const std::size_t i = end(-1, 0);
             return { density[i], material[i] };
+        }
+        if (between == 1) {
+            FarSampler::Block& block = blockAt(x, y, z);
+            const FarSampler::Sample read = block.read(x, y, z, false);
+            if (read.density >= 0)
+                return { read.density, block.read(x, y, z, true).material };
+            const std::size_t low = end(edgeAxis, 0);
+            return { read.density, material[density[low] >= 0 ? low : end(edgeAxis, 1)] };
         }
         double value = 0.0;
         int nearest = 0;
-        int fallback = 0;
-        for (int corner = 0; corner < 8; ++corner) {
-            const int c[3] = { corner >> 2, (corner >> 1) & 1, corner & 1 };
-            double weight = 1.0;
-            for (int axis = 0; axis < 3; ++axis)
-                weight *= c[axis] ? t[axis] : 1.0 - t[axis];
-            const std::size_t i = index(cell[0] + c[0], cell[1] + c[1], cell[2] + c[2]);
-            value += weight * density[i];
-            if ((t[0] >= 0.5) == (c[0] == 1) && (t[1] >= 0.5) == (c[1] == 1) && (t[2] >= 0.5) == (c[2] == 1))
-                nearest = material[i];
-            if (fallback == 0 && density[i] >= 0)
-                fallback = material[i];
+        for (int c = 0; c < 8; ++c) {
+            const int i = c >> 2, j = (c >> 1) & 1, k = c & 1;
+            const double weight
+                = (i ? t[0] : 1.0 - t[0]) * (j ? t[1] : 1.0 - t[1]) * (k ? t[2] : 1.0 - t[2]);
+            value += weight * density[corner(i, j, k)];
+            if ((t[0] >= 0.5) == (i == 1) && (t[1] >= 0.5) == (j == 1) && (t[2] >= 0.5) == (k == 1))
+                nearest = material[corner(i, j, k)];
         }
-        return { static_cast<int>(std::lround(value)), nearest != 0 ? nearest : fallback };
+        return { static_cast<int>(std::lround(value)), nearest };
     }
 
 private:
-    std::size_t index(int i, int j, int k) const
+    // Each block is opened once for the build.
+    FarSampler::Block& blockAt(int x, int y, int z)
     {
-        return (static_cast<std::size_t>(i) * points + j) * points + k;
+        const int bx = datablock::blockCoordinate(x);
+        const int by = datablock::blockCoordinate(y);
+        const int bz = datablock::blockCoordinate(z);
+        const std::uint64_t key = (static_cast<std::uint64_t>(static_cast<std::uint32_t>(bx) & 0x1FFFFF) << 42)
+            | (static_cast<std::uint64_t>(static_cast<std::uint32_t>(by) & 0x1FFFFF) << 21)
+            | (static_cast<std::uint32_t>(bz) & 0x1FFFFF);
+        auto found = opened.find(key);
+        if (found == opened.end())
+            found = opened.emplace(key, sampler.open(bx, by, bz)).first;
+        return found->second;
     }
 
+    FarSampler& sampler;
     const int origin;
     const int points;
     const std::vector<std::int8_t>& density;
     const std::vector<std::uint8_t>& material;
+    std::unordered_map<std::uint64_t, FarSampler::Block> opened;
 };
 
 } // namespace
@@ -97,14 +132,14 @@ private:
 class FarTerrain::GridWorld : public VoxelWorld
 {
 public:
-    explicit GridWorld(const FarTerrain& far)
+    explicit GridWorld(FarTerrain& far)
         : far(far)
     {
     }
 
     std::unique_ptr<VoxelField> terrainField(const VoxelBox&) override
     {
-        return std::make_unique<GridField>(far.origin, far.points, far.density, far.material);
+        return std::make_unique<GridField>(far.sampler, far.origin, far.points, far.density, far.material);
     }
     std::unique_ptr<VoxelField> waterField(const VoxelBox&) override { return nullptr; }
     bool popChangedVoxel(VoxelPosition&) override { return false; }
@@ -112,7 +147,7 @@ public:
     void saveTick(double) override { }
 
 private:
-    const FarTerrain& far;
+    FarTerrain& far;
 };
 
 // A chunk's ground mesh: a terrain block without grass, which is drawn on
@@ -128,12 +163,25 @@ public:
     }
 
 protected:
-    void finishMesh(Mesh& mesh, VoxelField& field) override
+    // The normals of the triangles around each vertex, weighted by their
+    // areas: the voxel normals the rings blend would read some fifty voxels
+    // a vertex, each evaluated by the generator here.
+    void finishMesh(Mesh& mesh, VoxelField&) override
     {
         for (MeshVertex& vertex : mesh.vertices) {
-            vertex.normal = field.surfaceNormal(vertex.position);
+            vertex.normal = Vector3();
             vertex.intensity = 0;
         }
+        for (const MeshTriangle& triangle : mesh.triangles) {
+            MeshVertex* v[3];
+            for (int i = 0; i < 3; ++i)
+                v[i] = &mesh.vertices[triangle.index[i]];
+            const Vector3 area = (v[1]->position - v[0]->position).cross(v[2]->position - v[0]->position);
+            for (MeshVertex* vertex : v)
+                vertex->normal = vertex->normal + area;
+        }
+        for (MeshVertex& vertex : mesh.vertices)
+            vertex.normal = vertex.normal.normalise();
     }
     void buildArrays(Mesh& mesh) override
     {
@@ -439,5 +487,5 @@ void FarTerrain::openHaze(Daylight& light, double altitude, double radius)
     const double h = std::max(altitude, 0.0);
     const double horizon = std::sqrt(2.0 * radius * h + h * h);
     light.fogStart = std::max(light.fogStart, static_cast<float>(0.5 * horizon));
-    light.fogEnd = std::max(light.fogEnd, static_cast<float>(1.5 * horizon + 150.0));
+    light.fogEnd = std::max(light.fogEnd, static_cast<float>(2.0 * horizon + 200.0));
 }
