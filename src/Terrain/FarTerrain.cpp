@@ -202,6 +202,8 @@ FarTerrain::FarTerrain(TerrainDataManager& manager)
     const double offCentre
         = std::max({ std::abs(planet.centre.x), std::abs(planet.centre.y), std::abs(planet.centre.z) });
     const double reach = offCentre + planet.radius + manager.analyzer().airAbove() + STEP;
+    centre = planet.centre;
+    rockRadius = planet.radius + manager.analyzer().groundBelow();
     const int half = static_cast<int>(std::ceil(reach / CHUNK));
     chunks = 2 * half;
     origin = -half * CHUNK;
@@ -399,7 +401,8 @@ void FarTerrain::mesh(std::mutex& listLock, int chunk)
 void FarTerrain::markDirty(int x, int y, int z)
 {
     sampler.markStored(datablock::blockCoordinate(x), datablock::blockCoordinate(y), datablock::blockCoordinate(z));
-    if (x % STEP != 0 || y % STEP != 0 || z % STEP != 0)
+    // Samples, and voxels on the grid's edges, where the mesher finds the surface.
+    if ((x % STEP != 0) + (y % STEP != 0) + (z % STEP != 0) > 1)
         return;
     std::lock_guard<std::mutex> guard(editMutex);
     edits.push_back({ x, y, z });
@@ -417,10 +420,12 @@ void FarTerrain::applyEdits(std::mutex& listLock)
     for (const VoxelPosition& p : changed) {
         if (std::min({ p.x, p.y, p.z }) < origin || std::max({ p.x, p.y, p.z }) > last)
             continue;
-        const FarSampler::Sample s = sampler.sample(p.x, p.y, p.z, true);
-        const std::size_t at = indexOf(p.x, p.y, p.z);
-        density[at] = static_cast<std::int8_t>(s.density);
-        material[at] = static_cast<std::uint8_t>(s.material);
+        if (p.x % STEP == 0 && p.y % STEP == 0 && p.z % STEP == 0) {
+            const FarSampler::Sample s = sampler.sample(p.x, p.y, p.z, true);
+            const std::size_t at = indexOf(p.x, p.y, p.z);
+            density[at] = static_cast<std::int8_t>(s.density);
+            material[at] = static_cast<std::uint8_t>(s.material);
+        }
         // Every chunk whose box holds the point: two along an axis on a chunk border.
         const auto range = [&](int v, int& from, int& to) {
             const int q = (v - origin) / CHUNK;
@@ -461,9 +466,23 @@ void FarTerrain::update(std::mutex& listLock, double dt)
         block->update(dt);
 }
 
-bool FarTerrain::isHidden(const VoxelBox& box) const
+bool FarTerrain::isHidden(const VoxelBox& box, const Vector3& eye) const
 {
-    return hidden.contains(box.x0, box.y0, box.z0) && hidden.contains(box.x1, box.y1, box.z1);
+    if (hidden.contains(box.x0, box.y0, box.z0) && hidden.contains(box.x1, box.y1, box.z1))
+        return true;
+    // The points whose line of sight meets the ball form a convex set (the
+    // ball and its shadow), so the box is in it when its corners are. An eye
+    // dug into the ball sees what the rings show.
+    if ((eye - centre).length() < rockRadius)
+        return false;
+    for (int corner = 0; corner < 8; ++corner) {
+        const Vector3 p((corner & 4) ? box.x1 : box.x0, (corner & 2) ? box.y1 : box.y0, (corner & 1) ? box.z1 : box.z0);
+        const Vector3 sight = p - eye;
+        const double t = std::clamp((centre - eye).dot(sight) / sight.dot(sight), 0.0, 1.0);
+        if ((eye + sight * t - centre).length() >= rockRadius)
+            return false;
+    }
+    return true;
 }
 
 FarSampler::Sample FarTerrain::sampleAt(int x, int y, int z) const

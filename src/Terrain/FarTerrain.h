@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Graphics/Vector3.h"
 #include "Terrain/Mesh.h"
 #include "Terrain/VoxelBox.h"
 #include "World/FarSampler.h"
@@ -52,7 +53,10 @@ public:
     // passed, a chunk or a block at a time; false when nothing was left to do.
     bool work(std::mutex& listLock, std::chrono::steady_clock::duration budget);
     bool isBuilt() const { return phase.load() == Phase::Built; }
-    // Main thread: an edited voxel, read again and remeshed by work.
+    // Main thread: an edited voxel. Work reads it again where it is a sample
+    // and remeshes the chunks around it where it is a sample or lies on a
+    // grid edge (where vertices are placed); other voxels do not show at this
+    // resolution.
     void markDirty(int x, int y, int z);
     // Main thread: hands the finished meshes to OpenGL, a few a frame.
     void update(std::mutex& listLock, double dt);
@@ -62,11 +66,12 @@ public:
         VoxelBox box;
         TerrainBlock* block;
     };
-    // Under the list lock: chunks with triangles, and whether a box lies
-    // inside the one the rings cover (setHidden), where the chunk is not drawn.
+    // Under the list lock: chunks with triangles, and whether a chunk is
+    // hidden from an eye, inside the box the rings cover (setHidden) or
+    // behind the ball of rock inside the planet, which no ground lies below.
     const std::vector<Chunk>& visible() const { return shown; }
     void setHidden(const VoxelBox& box) { hidden = box; }
-    bool isHidden(const VoxelBox& box) const;
+    bool isHidden(const VoxelBox& box, const Vector3& eye) const;
 
     // Update thread: the sample kept at a grid point (multiples of STEP).
     FarSampler::Sample sampleAt(int x, int y, int z) const;
@@ -116,6 +121,8 @@ private:
     std::size_t cursor = 0;
 
     std::vector<Chunk> shown;
+    Vector3 centre;
+    double rockRadius;
     // Every block made, for the uploads.
     std::vector<FarBlock*> made;
     VoxelBox hidden { 0, -1, 0, -1, 0, -1 };

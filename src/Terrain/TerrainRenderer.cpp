@@ -354,7 +354,7 @@ int TerrainRenderer::drawFarTerrain(const Frame& frame, const FarTerrain& far)
         const float corners[6]
             = { static_cast<float>(box.x0), static_cast<float>(box.y0), static_cast<float>(box.z0),
                   static_cast<float>(box.x1), static_cast<float>(box.y1), static_cast<float>(box.z1) };
-        if (far.isHidden(box) || frame.frustum.classifyBox(corners) == Frustum::Outside)
+        if (frame.frustum.classifyBox(corners) == Frustum::Outside || far.isHidden(box, frame.eye))
             continue;
         drawBlock(*chunk.block, terrainProgram->program);
         ++drawn;
