@@ -80,15 +80,14 @@ TEST(FarTerrainGLTest, ThePlanetIsRoundFromAfarAndGoesOnPastTheRings)
     frame(planet.centre + up * 1500.0, up * -1.0, side);
     EXPECT_GT(renderer.lastPass.farTerrain, 50);
     std::vector<std::pair<int, int>> covered;
+    double cx = 0.0, cy = 0.0;
     for (int y = 0; y < SIZE; ++y)
         for (int x = 0; x < SIZE; ++x)
-            if (!near(target.pixel(x, y), CLEAR, 2))
+            if (!near(target.pixel(x, y), CLEAR, 2)) {
                 covered.push_back({ x, y });
-    double cx = 0.0, cy = 0.0;
-    for (const auto& [x, y] : covered) {
-        cx += x;
-        cy += y;
-    }
+                cx += x;
+                cy += y;
+            }
     cx /= covered.size();
     cy /= covered.size();
     const double radius = std::sqrt(covered.size() / PI);
@@ -106,10 +105,8 @@ TEST(FarTerrainGLTest, ThePlanetIsRoundFromAfarAndGoesOnPastTheRings)
     const Vector3 ahead = side.cross(up);
     const Vector3 forward = ahead * std::cos(tilt) - up * std::sin(tilt);
     const Vector3 upward = ahead * std::sin(tilt) + up * std::cos(tilt);
-    const Pixel fog = [&] {
-        const Vector3 c = Daylight::at(planet.sunPosition(), viewer, up).fogColour;
-        return Pixel { static_cast<int>(c.x * 255), static_cast<int>(c.y * 255), static_cast<int>(c.z * 255), 255 };
-    }();
+    const Vector3 haze = Daylight::at(planet.sunPosition(), viewer, up).fogColour * 255.0;
+    const Pixel fog { static_cast<int>(haze.x), static_cast<int>(haze.y), static_cast<int>(haze.z), 255 };
     auto groundTop = [&](int& hazy) {
         std::vector<double> dips;
         hazy = 0;
