@@ -4,11 +4,14 @@
 #include "Game/Fonts.h"
 #include "Game/Lights.h"
 #include "Game/Scene.h"
+#include "Game/Screenshot.h"
 #include "Game/Window.h"
 #include "Graphics/Camera.h"
+#include "Graphics/FrameBuffer.h"
 #include "Interface/Console.h"
 #include "Interface/Draw2D.h"
 #include "Interface/Interface.h"
+#include "Interface/OptionsPage.h"
 #include "Interface/StatsManager.h"
 #include "Player/Player.h"
 #include "Terrain/Terrain.h"
@@ -20,7 +23,6 @@
 #include <GL/glu.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <iostream>
@@ -32,6 +34,7 @@ int maxColorAttachments = 0;
 
 namespace {
 const auto loadingFrameInterval = std::chrono::milliseconds(300);
+const char* const settingsPath = "resources/config/settings.ini";
 }
 
 Game::Game(const std::string& title, StartupPhases::Clock::time_point launch)
@@ -49,7 +52,7 @@ Game::Game(const std::string& title, StartupPhases::Clock::time_point launch)
     interface = std::make_unique<Interface>();
     scene = std::make_unique<Scene>();
 
-    settings = SettingsFile::read("resources/config/settings.ini");
+    settings = SettingsFile::read(settingsPath);
     // The X server truncates a size it cannot make, and the GL driver then
     // overruns its buffers: only sizes the screen can show are asked for.
     const sf::VideoMode screen = sf::VideoMode::getDesktopMode();
@@ -76,7 +79,7 @@ Game::Game(const std::string& title, StartupPhases::Clock::time_point launch)
             sf::Style::Titlebar | sf::Style::Resize | sf::Style::Close, windowSettings);
     }
     fullscreen = win.fullscreen;
-    window.setFramerateLimit(settings.framerateLimit > 0 ? settings.framerateLimit : 0);
+    applySettings(settings);
     win.sfWindow = &window;
 
     GLenum glewStatus = glewInit();
@@ -95,12 +98,12 @@ Game::Game(const std::string& title, StartupPhases::Clock::time_point launch)
             ok = false;
         }
         if (!(GLEW_ARB_vertex_shader && GLEW_ARB_fragment_shader)) {
-            std::printf("Error: This program requires GLSL support!\n");
+            std::cout << "Error: This program requires GLSL support!\n";
             ok = false;
         } else {
-            std::printf("GLSL: ready.\n");
+            std::cout << "GLSL: ready.\n";
         }
-        std::fflush(stdout);
+        std::cout << std::flush;
         glGetIntegerv(GL_MAX_COLOR_ATTACHMENTS_EXT, &maxColorAttachments);
     }
 
@@ -117,6 +120,10 @@ Game::Game(const std::string& title, StartupPhases::Clock::time_point launch)
         initGL();
         phases.begin(StartupPhases::Shaders, Clock::now());
         scene->setUpLoadingScreen();
+        options = std::make_unique<OptionsPage>(*interface, settings, settingsPath,
+            static_cast<int>(screen.width), static_cast<int>(screen.height),
+            [this](const SettingsFile& changed) { applySettings(changed); });
+        screenshot = std::make_unique<Screenshot>([this] { return captureFrame(); });
         phases.end(StartupPhases::Shaders, Clock::now(), false);
         loadingSteps = scene->loadingSteps();
         resize(win.width, win.height);
@@ -249,6 +256,12 @@ bool Game::load()
     return Clock::now() - lastLoadingFrame >= loadingFrameInterval;
 }
 
+void Game::applySettings(const SettingsFile& changed)
+{
+    window.setFramerateLimit(changed.framerateLimit > 0 ? changed.framerateLimit : 0);
+    scene->applySettings(changed);
+}
+
 void Game::shutdown()
 {
     scene.reset();
@@ -316,7 +329,11 @@ void Game::keyPressed(const sf::Event::KeyEvent& key)
     if (!Console::getInstance().keyPressed(key.code, key.shift) && !interface->loading
         && !interface->keyPressed(key.code, key.shift)) {
         scene->player->onKeyPressed(key.code);
-        if (key.code == sf::Keyboard::F) {
+        if (key.control && (key.code == sf::Keyboard::Z || key.code == sf::Keyboard::Y)) {
+            // The same steps as the console's commands, told on standard output.
+            const bool redo = key.code == sf::Keyboard::Y || key.shift;
+            std::cout << Console::getInstance().runCommand({ redo ? "redo" : "undo" }) << std::endl;
+        } else if (key.code == sf::Keyboard::F) {
             scene->captureMouse = !scene->captureMouse;
         } else if (key.code == sf::Keyboard::PageUp) {
             Lights* lights = Lights::getInstance();
@@ -386,6 +403,28 @@ void Game::update()
 
 void Game::render()
 {
+    drawFrame(true);
+    ++frameCount;
+    window.display();
+    profile.mark("swap", FrameProfile::Clock::now());
+    if (interface->loading) {
+        if (lastLoadingFrame == FrameProfile::Clock::time_point())
+            phases.firstFrameShown(FrameProfile::Clock::now());
+        lastLoadingFrame = FrameProfile::Clock::now();
+    }
+}
+
+sf::Image Game::captureFrame()
+{
+    drawFrame(false);
+    const sf::Vector2u size = window.getSize();
+    sf::Image image;
+    image.create(size.x, size.y, readImagePixels(static_cast<int>(size.x), static_cast<int>(size.y)).data());
+    return image;
+}
+
+void Game::drawFrame(bool withConsole)
+{
     const Window& win = Window::getInstance();
     glClearColor(static_cast<float>(win.clearColor[0]), static_cast<float>(win.clearColor[1]),
         static_cast<float>(win.clearColor[2]), 1.0f);
@@ -408,7 +447,6 @@ void Game::render()
     glBindTexture(GL_TEXTURE_3D, 0);
     glBindTexture(GL_TEXTURE_2D_ARRAY_EXT, 0);
 
-    ++frameCount;
     glColor3f(1.0f, 1.0f, 1.0f);
     glRasterPos2i(0, 0);
     if (showFps) {
@@ -420,7 +458,7 @@ void Game::render()
 
     // The basic program samples unit 0, where FTGL binds its glyphs.
     glActiveTexture(GL_TEXTURE0);
-    drawOverlay();
+    drawOverlay(withConsole);
 
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();
@@ -428,16 +466,9 @@ void Game::render()
     glMatrixMode(GL_MODELVIEW);
     glEnable(GL_DEPTH_TEST);
     profile.mark("render overlay", FrameProfile::Clock::now());
-    window.display();
-    profile.mark("swap", FrameProfile::Clock::now());
-    if (interface->loading) {
-        if (lastLoadingFrame == FrameProfile::Clock::time_point())
-            phases.firstFrameShown(FrameProfile::Clock::now());
-        lastLoadingFrame = FrameProfile::Clock::now();
-    }
 }
 
-void Game::drawOverlay()
+void Game::drawOverlay(bool withConsole)
 {
     basic->use();
     glEnable(GL_TEXTURE_2D);
@@ -459,7 +490,7 @@ void Game::drawOverlay()
     StatsManager::getInstance().draw();
     // The open console goes over everything else, so that its replies stay readable.
     Console& console = Console::getInstance();
-    if (console.isOpen())
+    if (withConsole && console.isOpen())
         console.draw();
     // The world and its generator are made behind the loading screen.
     if (!interface->loading && !DatablockAnalyzer::getInstance())

@@ -12,7 +12,12 @@
 #include <memory>
 #include <string>
 
+namespace sf {
+class Image;
+}
 class Interface;
+class OptionsPage;
+class Screenshot;
 
 // The program: opens the window, shows the loading screen while the scene is
 // set up step by step and the terrain's first pass runs, and runs the main
@@ -40,7 +45,13 @@ private:
     bool load();
     void update();
     void render();
-    void drawOverlay();
+    // Everything but the buffer swap; the console goes over the rest.
+    void drawFrame(bool withConsole);
+    void drawOverlay(bool withConsole);
+    // The "screenshot" command's frame: drawn again, without the console, and read back.
+    sf::Image captureFrame();
+    // What the Options page changes that applies at once.
+    void applySettings(const SettingsFile& changed);
     void resize(int width, int height);
     void keyPressed(const sf::Event::KeyEvent& key);
     void mouseButton(sf::Mouse::Button button, int x, int y, bool pressed);
@@ -57,6 +68,9 @@ private:
     bool ok = true;
     bool fullscreen = false;
     SettingsFile settings;
+    // Hold pointers into the interface and this game; they go before either.
+    std::unique_ptr<OptionsPage> options;
+    std::unique_ptr<Screenshot> screenshot;
     unsigned int frameCount = 1;
     double fps = 0.0;
     sf::Clock fpsClock;

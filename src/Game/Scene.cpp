@@ -2,6 +2,7 @@
 
 #include "Game/Lights.h"
 #include "Game/ResourcePath.h"
+#include "Game/SettingsFile.h"
 #include "Game/Window.h"
 #include "Graphics/BufferPool.h"
 #include "Graphics/Camera.h"
@@ -79,9 +80,10 @@ std::vector<Scene::LoadingStep> Scene::loadingSteps()
                 music = std::make_unique<sf::Music>();
                 if (!music->openFromFile(resourcePath("resources/music/mainmusic.ogg"))) {
                     std::cout << "Error opening background music!\n";
+                    music.reset();
                 } else {
-                    music->setVolume(40.0f);
                     music->setLoop(true);
+                    playMusic();
                 }
             } },
         { StartupPhases::Shaders,
@@ -106,6 +108,24 @@ std::vector<Scene::LoadingStep> Scene::loadingSteps()
                 glBindTexture(GL_TEXTURE_2D, 0);
             } },
     };
+}
+
+void Scene::applySettings(const SettingsFile& settings)
+{
+    camera->mouseSensitivity = settings.mouseSensitivity;
+    musicOn = settings.music;
+    musicVolume = static_cast<float>(settings.musicVolume);
+    if (music)
+        playMusic();
+}
+
+void Scene::playMusic()
+{
+    music->setVolume(musicVolume);
+    if (!musicOn)
+        music->stop();
+    else if (music->getStatus() != sf::Music::Playing)
+        music->play();
 }
 
 void Scene::placeCamera()
@@ -135,6 +155,8 @@ void Scene::update(double dt, FrameProfile& profile)
     terrain->update(dt);
     profile.mark("update terrain", Clock::now());
     player->update(dt);
+    // The tools' edits go to the edit worker at once, to be meshed while this frame renders.
+    terrain->queueEdits();
     profile.mark("update player", Clock::now());
 
     Planet* planet = Planet::getInstance();

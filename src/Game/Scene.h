@@ -15,6 +15,7 @@ class DataManagerWorld;
 class Interface;
 class Lights;
 class Player;
+struct SettingsFile;
 class SkyDome;
 class Terrain;
 class TerrainDataManager;
@@ -44,6 +45,9 @@ public:
     // Steps of the update and the render are marked in the profile.
     void update(double dt, FrameProfile& profile);
     void render3D(FrameProfile& profile);
+    // The mouse sensitivity and the music of the settings, at once; music
+    // asked for before it is loaded starts once it is.
+    void applySettings(const SettingsFile& settings);
 
     std::unique_ptr<Camera> camera;
     std::unique_ptr<Lights> lights;
@@ -51,6 +55,7 @@ public:
     // The Game's interface, which exists before the scene.
     Interface* interface;
     bool captureMouse = true;
+    // Null until loaded, and when its file could not be opened.
     std::unique_ptr<sf::Music> music;
     // The viewer's position, read by the terrain data manager.
     double viewerPosition[3] = {0.0, 0.0, 0.0};
@@ -70,8 +75,12 @@ public:
     std::unique_ptr<Player> player;
 
 private:
+    void playMusic();
     // Puts the camera at the viewer position, upright on the planet.
     void placeCamera();
     // The viewer position the data manager and the terrain follow: the player's.
     void followPlayer();
+
+    bool musicOn = false;
+    float musicVolume = 40.0f;
 };

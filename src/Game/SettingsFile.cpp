@@ -3,6 +3,10 @@
 #include "Game/ResourcePath.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iostream>
 
@@ -43,11 +47,14 @@ SettingsFile SettingsFile::parse(std::istream& in)
         if (in >> value)
             target = value;
     };
+    auto readBool = [&in](bool& target) {
+        std::string word;
+        if (in >> word)
+            target = word == "true";
+    };
     while (in >> token) {
         if (token == "fullscreen") {
-            std::string word;
-            if (in >> word)
-                settings.fullscreen = word == "true";
+            readBool(settings.fullscreen);
         } else if (token == "windowed_width") {
             readInt(settings.windowedWidth);
         } else if (token == "windowed_height") {
@@ -60,9 +67,48 @@ SettingsFile SettingsFile::parse(std::istream& in)
             readInt(settings.antialiasingLevel);
         } else if (token == "framerate_limit") {
             readInt(settings.framerateLimit);
+        } else if (token == "mouse_sensitivity") {
+            double value;
+            if (in >> value)
+                settings.mouseSensitivity = std::clamp(std::round(value * 100.0) / 100.0, 0.01, 5.0);
+        } else if (token == "music") {
+            readBool(settings.music);
+        } else if (token == "music_volume") {
+            readInt(settings.musicVolume);
+            settings.musicVolume = std::clamp(settings.musicVolume, 0, 100);
         }
     }
     return settings;
+}
+
+void SettingsFile::write(std::ostream& out) const
+{
+    out << "[settings]\nfullscreen " << (fullscreen ? "true" : "false") << "\nwindowed_width "
+        << windowedWidth << "\nwindowed_height " << windowedHeight << "\nfullscreen_width " << fullscreenWidth
+        << "\nfullscreen_height " << fullscreenHeight << "\nAA_level " << antialiasingLevel
+        << "\nframerate_limit " << framerateLimit << "\nmouse_sensitivity " << mouseSensitivity << "\nmusic "
+        << (music ? "true" : "false") << "\nmusic_volume " << musicVolume << "\n";
+}
+
+std::string SettingsFile::save(const std::string& path) const
+{
+    const std::string target = resourcePath(path);
+    const std::string temporary = target + ".tmp";
+    std::ofstream out(temporary, std::ios::trunc);
+    if (!out)
+        return "cannot write " + temporary + ": " + std::strerror(errno);
+    write(out);
+    out.close();
+    if (!out) {
+        std::remove(temporary.c_str());
+        return "cannot write " + temporary + " (is the disk full?)";
+    }
+    if (std::rename(temporary.c_str(), target.c_str()) != 0) {
+        const std::string reason = std::strerror(errno);
+        std::remove(temporary.c_str());
+        return "cannot replace " + target + ": " + reason;
+    }
+    return "";
 }
 
 bool SettingsFile::limitWindowSize(int maxWidth, int maxHeight)

@@ -1,4 +1,5 @@
 #include "Game/Game.h"
+#include "Game/MessageLog.h"
 
 #include <chrono>
 #include <cstdio>
@@ -11,6 +12,10 @@ int main()
     // whole at its line end and in order with standard error, as it does on a
     // terminal (standard output goes through stdio, which the streams share).
     std::setvbuf(stdout, nullptr, _IOLBF, BUFSIZ);
+    // Outlives the game, so that its last words are kept too.
+    MessageLog messages("glebeworks.log");
+    messages.tee(std::cout);
+    messages.tee(std::cerr);
     int result;
     {
         Game game("Glebeworks", launch);

@@ -1,5 +1,6 @@
 #include "Graphics/FrameBuffer.h"
 
+#include <algorithm>
 #include <iostream>
 
 GLErrorInfo describeGLError(GLenum error)
@@ -74,4 +75,20 @@ void attachDepthRenderbuffer(const Renderbuffer& renderbuffer)
 {
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, renderbuffer.id);
     checkGLError(__FILE__, __LINE__);
+}
+
+std::vector<std::uint8_t> readImagePixels(int width, int height)
+{
+    const std::size_t row = 4 * static_cast<std::size_t>(std::max(width, 0));
+    std::vector<std::uint8_t> pixels(row * static_cast<std::size_t>(std::max(height, 0)));
+    if (pixels.empty())
+        return pixels;
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    // OpenGL counts rows from the bottom.
+    for (std::size_t low = 0, high = pixels.size() - row; low < high; low += row, high -= row)
+        std::swap_ranges(pixels.begin() + low, pixels.begin() + low + row, pixels.begin() + high);
+    for (std::size_t alpha = 3; alpha < pixels.size(); alpha += 4)
+        pixels[alpha] = 255;
+    return pixels;
 }

@@ -3,7 +3,9 @@
 #include "Graphics/Textures.h"
 
 #include <GL/glew.h>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 // Off-screen rendering helpers and the OpenGL error report. The caller binds
 // its framebuffer object before attaching and unbinds it afterwards.
@@ -39,3 +41,7 @@ public:
 void allocateRenderTarget(const Texture& texture);
 void attachColorTexture(const Texture& texture);
 void attachDepthRenderbuffer(const Renderbuffer& renderbuffer);
+
+// The read buffer's width x height pixels as image files hold them: RGBA, top
+// row first, and opaque, whatever alpha the blending left behind.
+std::vector<std::uint8_t> readImagePixels(int width, int height);

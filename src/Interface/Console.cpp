@@ -1,5 +1,6 @@
 #include "Interface/Console.h"
 
+#include "Game/MessageLog.h"
 #include "Game/ResourcePath.h"
 #include "Game/Window.h"
 #include "Interface/ConsoleAccessable.h"
@@ -183,6 +184,8 @@ void Console::showTranscript()
 
 void Console::log(const std::string& text)
 {
+    if (MessageLog* file = MessageLog::getInstance())
+        file->append("Console log: " + text + "\n");
     append("----  Log  ---- \n " + text + " \n ----End Log---- \n\n ");
 }
 
@@ -329,6 +332,8 @@ void Console::submit()
 {
     const std::string line = input;
     const std::string reply = runCommand(splitWords(line));
+    if (MessageLog* file = MessageLog::getInstance())
+        file->append("> " + line + "\n" + reply + "\n");
     append(">" + line + " \n " + reply + " \n\n ");
     input.clear();
 }

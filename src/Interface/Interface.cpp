@@ -406,7 +406,8 @@ void Interface::resize(int w, int h)
             y += size.second + 10;
         }
         const auto title = TextMeasure::size(pageNames[page], Fonts::Title);
-        titlePositions[page] = { (w - title.first) / 2, ((h - title.second) * 5) / 6 };
+        // A full page pushes its title up, clear of its top entry.
+        titlePositions[page] = { (w - title.first) / 2, std::max(((h - title.second) * 5) / 6, y + 10) };
     }
 }
 

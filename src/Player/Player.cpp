@@ -9,6 +9,7 @@
 #include "Interface/TextField.h"
 #include "Player/BasicDigTool.h"
 #include "Player/InfoTool.h"
+#include "Player/PlayerCommands.h"
 #include "Player/PowerDigTool.h"
 #include "Player/SphereDigTool.h"
 #include "Player/TerrainGround.h"
@@ -57,6 +58,9 @@ Orientation uprightAlong(const Vector3& forward, const Vector3& up)
 Player::Player()
     : Player(std::make_unique<TerrainGround>(TerrainDataManager::getInstance()))
 {
+    TerrainDataManager& manager = TerrainDataManager::getInstance();
+    edits = &manager.editHistory();
+    commands = std::make_unique<PlayerCommands>(*this, manager);
 }
 
 Player::Player(std::unique_ptr<Ground> walkedGround)
@@ -137,6 +141,12 @@ void Player::onMouseButton(int button, bool pressed)
 {
     if (currentTool >= tools.size())
         return;
+    if (button == 0 && edits) {
+        if (pressed)
+            edits->beginStroke();
+        else
+            edits->endStroke();
+    }
     if (button == 0)
         tools[currentTool]->setActive(pressed);
     else if (button == 1 && pressed)
@@ -248,6 +258,18 @@ void Player::onKeyReleased(sf::Keyboard::Key key)
     default:
         break;
     }
+}
+
+void Player::moveTo(const Vector3& p)
+{
+    position = p;
+    verticalSpeed = 0.0;
+    jumping = false;
+    const Planet* planet = Planet::getInstance();
+    if (planet && !freeFlight)
+        orientation = uprightAlong(orientation.forward, planet->upAt(position));
+    camera.set(position + (planet ? planet->upAt(position) : orientation.up) * eyeHeight, orientation);
+    toolOrigin = camera.eye;
 }
 
 void Player::step(double dt)

@@ -11,8 +11,10 @@
 class Button;
 class Camera;
 class ComponentContainer;
+class EditHistory;
 class Ground;
 class Planet;
+class PlayerCommands;
 class TextField;
 class TexturePaintTool;
 class Tool;
@@ -20,8 +22,10 @@ class Tool;
 // The user's body: walks on the planet's ground (W, A, S, D, Left Shift to
 // run, Space to jump), falls toward the planet's centre, stands upright as the
 // ground curves, flies freely with F5, and holds six tools switched with the
-// wheel and fired with the left button. After every step it places the camera
-// at its eye. It keeps the tool and height texts, a hint and a help window on
+// wheel and fired with the left button; in the game each press and hold of
+// the button is one stroke of the data manager's edit history, which the
+// console's "undo" and "redo" take back and bring again. After every step it
+// places the camera at its eye. It keeps the tool and height texts, a hint and a help window on
 // the interface.
 //
 // Created by the scene after the camera, the terrain data manager and the
@@ -29,8 +33,9 @@ class Tool;
 class Player
 {
 public:
-    // Walks on the terrain data manager's ground. Throws when the camera, the
-    // data manager or the interface does not exist yet.
+    // Walks on the terrain data manager's ground, records strokes in its edit
+    // history and answers the commands of PlayerCommands. Throws when the
+    // camera, the data manager or the interface does not exist yet.
     Player();
     // Walks on the given ground.
     explicit Player(std::unique_ptr<Ground> ground);
@@ -54,6 +59,8 @@ public:
     void onWheel(int delta);
     void onKeyPressed(sf::Keyboard::Key key);
     void onKeyReleased(sf::Keyboard::Key key);
+    // Puts the feet at p, at rest, with the camera at the eye above.
+    void moveTo(const Vector3& p);
 
     const Vector3& getPosition() const { return position; }
     const Orientation& getOrientation() const { return orientation; }
@@ -106,6 +113,11 @@ private:
     TexturePaintTool* paintTool = nullptr;
     unsigned int currentTool = 0;
     double speed = walkSpeed;
+
+    // The data manager's, which outlives the player only up to the scene's
+    // end: used while the game runs, never at destruction.
+    EditHistory* edits = nullptr;
+    std::unique_ptr<PlayerCommands> commands;
 
     std::unique_ptr<TextField> toolDisplay;
     std::unique_ptr<TextField> heightDisplay;

@@ -4,6 +4,7 @@
 #include "Terrain/VoxelBox.h"
 #include "Terrain/WaterBlock.h"
 
+#include <atomic>
 #include <memory>
 
 class VoxelWorld;
@@ -14,8 +15,10 @@ class VoxelWorld;
 //
 // Threads: `box`, the ring coordinates (also those of the blocks) and
 // `moving` are written by the terrain update thread under the terrain lock
-// and read under it. The blocks guard themselves. The queue flags are main
-// thread only.
+// and read under it; `moving` is atomic so that the edit worker can pass over
+// a moving cell without the lock, which the render pass holds for long. The
+// blocks guard themselves. The queue flags belong to
+// the terrain's edit queue and are guarded by its edit lock.
 struct GridCell
 {
     // Builds and meshes the terrain block, then the water block.
@@ -34,7 +37,8 @@ struct GridCell
     // In the fine ring (else the coarse one).
     const bool fine;
     // Taken out of the window and not yet placed and meshed again.
-    bool moving = false;
+    std::atomic<bool> moving { false };
+    // Waiting in the edit queue (cleared when the edit worker takes the cell).
     bool terrainQueued = false;
     bool waterQueued = false;
 };

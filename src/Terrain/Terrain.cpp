@@ -11,27 +11,27 @@
 #include <algorithm>
 #include <chrono>
 #include <iostream>
+#include <utility>
 
 namespace {
 
 const auto PASS_PAUSE = std::chrono::milliseconds(10);
 // The far level's share of a pass: a ring move waits for at most this.
 const auto FAR_SLICE = std::chrono::milliseconds(15);
-constexpr int EDITS_PER_FRAME = 2;
+// How often the edit worker looks again while only cells being moved wait.
+const auto MOVING_CELL_RETRY = std::chrono::milliseconds(2);
+// The longest a frame waits for the edit worker: idle time, not work, and
+// only when the worker fell behind.
+const auto EDIT_WAIT = std::chrono::milliseconds(2);
 
 void removeFrom(std::vector<GridCell*>& list, GridCell* cell)
 {
     list.erase(std::remove(list.begin(), list.end(), cell), list.end());
 }
 
-VisualBlock& terrainOf(GridCell& cell)
+bool GridCell::*queueFlag(bool water)
 {
-    return *cell.terrain;
-}
-
-VisualBlock& waterOf(GridCell& cell)
-{
-    return *cell.water;
+    return water ? &GridCell::waterQueued : &GridCell::terrainQueued;
 }
 
 } // namespace
@@ -56,6 +56,7 @@ void Terrain::launch()
 {
     running = true;
     thread = std::thread(&Terrain::run, this);
+    editThread = std::thread(&Terrain::runEdits, this);
 }
 
 void Terrain::stop()
@@ -65,18 +66,20 @@ void Terrain::stop()
         running = false;
     }
     wake.notify_all();
-    if (thread.joinable())
-        thread.join();
+    {
+        // A worker between its check of `running` and its wait holds the lock.
+        std::lock_guard<std::mutex> guard(editMutex);
+    }
+    editWake.notify_all();
+    for (std::thread* worker : { &thread, &editThread })
+        if (worker->joinable())
+            worker->join();
 }
 
-void Terrain::run()
+template <class Loop> void Terrain::reportingFailure(Loop loop)
 {
     try {
-        while (running) {
-            runPass();
-            std::unique_lock<std::mutex> sleeping(wakeMutex);
-            wake.wait_for(sleeping, PASS_PAUSE, [this] { return !running; });
-        }
+        loop();
     } catch (const char* message) {
         std::lock_guard<std::mutex> guard(failureMutex);
         failure = message;
@@ -85,6 +88,34 @@ void Terrain::run()
         failure = error.what();
     }
     // Reported by rethrowFailure(); the rings stay as they are.
+}
+
+void Terrain::run()
+{
+    reportingFailure([this] {
+        while (running) {
+            runPass();
+            std::unique_lock<std::mutex> sleeping(wakeMutex);
+            wake.wait_for(sleeping, PASS_PAUSE, [this] { return !running; });
+        }
+    });
+}
+
+void Terrain::runEdits()
+{
+    reportingFailure([this] {
+        while (running) {
+            if (meshNextEdit())
+                continue;
+            std::unique_lock<std::mutex> guard(editMutex);
+            auto woken = [this] { return !running || editsAdded; };
+            if (edits.empty())
+                editWake.wait(guard, woken);
+            else
+                editWake.wait_for(guard, MOVING_CELL_RETRY, woken);
+            editsAdded = false;
+        }
+    });
 }
 
 void Terrain::runPass()
@@ -219,6 +250,10 @@ void Terrain::follow(TerrainRing& ring, const Vector3& at)
 
 void Terrain::showIfMeshed(TerrainRing& ring, GridCell& cell)
 {
+    // A cell remeshed for an edit while it started moving is shown by the
+    // update thread once placed.
+    if (cell.moving)
+        return;
     removeFrom(ring.visible, &cell);
     if (cell.hasTriangles())
         ring.visible.push_back(&cell);
@@ -236,6 +271,7 @@ void Terrain::update(double dt)
     rethrowFailure();
     if (!isBuilt())
         return;
+    awaitEdits();
     for (const auto& cell : allCells) {
         cell->terrain->update(dt);
         cell->water->update(dt);
@@ -243,68 +279,134 @@ void Terrain::update(double dt)
     if (far)
         far->update(terrainLock, dt);
     world.saveTick(dt);
-    remeshEdits();
+    queueEdits();
 }
 
-void Terrain::remeshEdits()
+void Terrain::queueEdits()
 {
+    std::vector<GridCell*> edited;
+    {
+        std::lock_guard<std::mutex> guard(editMutex);
+        edited.swap(editedUnshown);
+    }
+    if (!edited.empty()) {
+        std::lock_guard<std::mutex> guard(terrainLock);
+        for (GridCell* cell : edited)
+            showIfMeshed(cell->fine ? fine : coarse, *cell);
+    }
     VoxelPosition p;
     while (world.popChangedVoxel(p))
         markTerrainDirty(p.x, p.y, p.z);
     while (world.popChangedWater(p))
         markWaterDirty(p.x, p.y, p.z);
-    remesh(terrainQueue, &GridCell::terrainQueued, terrainOf);
-    remesh(waterQueue, &GridCell::waterQueued, waterOf);
 }
 
 void Terrain::markTerrainDirty(int x, int y, int z)
 {
     if (far)
         far->markDirty(x, y, z);
-    markDirty(x, y, z, terrainQueue, &GridCell::terrainQueued);
+    markDirty(x, y, z, false);
 }
 
 void Terrain::markWaterDirty(int x, int y, int z)
 {
-    markDirty(x, y, z, waterQueue, &GridCell::waterQueued);
+    markDirty(x, y, z, true);
 }
 
-void Terrain::markDirty(int x, int y, int z, std::deque<GridCell*>& queue, bool GridCell::*queued)
+void Terrain::markDirty(int x, int y, int z, bool water)
 {
     if (!isBuilt())
         return;
-    std::lock_guard<std::mutex> guard(terrainLock);
-    for (const auto& cell : allCells)
-        if (!(cell.get()->*queued) && cell->box.contains(x, y, z)) {
-            cell.get()->*queued = true;
-            queue.push_back(cell.get());
-        }
+    bool added = false;
+    {
+        std::lock_guard<std::mutex> editGuard(editMutex);
+        std::lock_guard<std::mutex> guard(terrainLock);
+        for (const auto& cell : allCells)
+            if (!(cell.get()->*queueFlag(water)) && cell->box.contains(x, y, z)) {
+                cell.get()->*queueFlag(water) = true;
+                edits.push_back({ cell.get(), water });
+                ++(cell->fine ? fineEdits : coarseEdits).queued;
+                added = true;
+            }
+        editsAdded = editsAdded || added;
+    }
+    if (added)
+        editWake.notify_one();
 }
 
-void Terrain::remesh(std::deque<GridCell*>& queue, bool GridCell::*queued, VisualBlock& (*blockOf)(GridCell&))
+bool Terrain::takeEdit(EditJob& job)
 {
-    int done = 0;
-    for (auto it = queue.begin(); it != queue.end() && done < EDITS_PER_FRAME;) {
-        GridCell* cell = *it;
-        bool moving;
-        {
-            std::lock_guard<std::mutex> guard(terrainLock);
-            moving = cell->moving;
-        }
-        // A cell the update thread is moving or meshing keeps its place in
-        // the queue and is remeshed once the update thread is done with it.
-        if (moving || !blockOf(*cell).tryRebuildForEdit()) {
-            ++it;
-            continue;
-        }
-        it = queue.erase(it);
-        cell->*queued = false;
-        ++done;
-        std::lock_guard<std::mutex> guard(terrainLock);
-        // A cell that started moving meanwhile is shown by the update thread when placed.
-        if (!cell->moving)
-            showIfMeshed(cell->fine ? fine : coarse, *cell);
+    for (const bool fineRing : { true, false })
+        for (auto it = edits.begin(); it != edits.end(); ++it)
+            // A cell the update thread is moving keeps its place in the queue
+            // and is remeshed once it is placed.
+            if (it->cell->fine == fineRing && !it->cell->moving) {
+                job = *it;
+                edits.erase(it);
+                return true;
+            }
+    return false;
+}
+
+bool Terrain::meshNextEdit()
+{
+    EditJob job {};
+    {
+        std::lock_guard<std::mutex> guard(editMutex);
+        if (!takeEdit(job))
+            return false;
+        // Cleared before the build reads any voxel, so that an edit arriving
+        // during the build queues the cell again.
+        job.cell->*queueFlag(job.water) = false;
     }
+    GridCell& cell = *job.cell;
+    if (job.water)
+        cell.water->rebuildForEdit();
+    else
+        cell.terrain->rebuildForEdit();
+    bool shown = false;
+    {
+        std::unique_lock<std::mutex> guard(terrainLock, std::try_to_lock);
+        if (guard.owns_lock()) {
+            showIfMeshed(cell.fine ? fine : coarse, cell);
+            shown = true;
+        }
+    }
+    std::lock_guard<std::mutex> guard(editMutex);
+    if (!shown)
+        editedUnshown.push_back(&cell);
+    ++(cell.fine ? fineEdits : coarseEdits).meshed;
+    editDone.notify_all();
+    return true;
+}
+
+void Terrain::awaitEdits()
+{
+    if (!editThread.joinable())
+        return;
+    std::unique_lock<std::mutex> guard(editMutex);
+    const long coarseTarget = std::exchange(coarseQueuedBefore, coarseEdits.queued);
+    auto handedOver = [this](const EditCount& count, bool fineRing, long target) {
+        const long waitingForMoves = std::count_if(edits.begin(), edits.end(),
+            [fineRing](const EditJob& job) { return job.cell->fine == fineRing && job.cell->moving; });
+        return count.meshed + waitingForMoves >= target;
+    };
+    // Only the main thread queues cells, so none is added while it waits.
+    editDone.wait_for(guard, EDIT_WAIT, [&] {
+        return handedOver(fineEdits, true, fineEdits.queued) && handedOver(coarseEdits, false, coarseTarget);
+    });
+}
+
+long Terrain::editsWaiting() const
+{
+    std::lock_guard<std::mutex> guard(editMutex);
+    return fineEdits.queued - fineEdits.meshed + coarseEdits.queued - coarseEdits.meshed;
+}
+
+Terrain::EditCount Terrain::editCount(bool fineRing) const
+{
+    std::lock_guard<std::mutex> guard(editMutex);
+    return fineRing ? fineEdits : coarseEdits;
 }
 
 void Terrain::setWireframe(bool on)

@@ -26,17 +26,27 @@ class VoxelWorld;
 // the cells that fell out of a ring's window to the places that came into
 // it, nearest first, meshing each as it goes, and then spends a short slice
 // on the far level, if it has one. The main thread uploads the
-// blocks, remeshes the cells that edits touched (two terrain and two water
-// cells per frame) and answers the "terrain" console commands.
+// blocks, queues the cells that edits touched and answers the "terrain"
+// console commands. The edit worker remeshes the queued cells, fine ring
+// first, as soon as they are queued: queued right after the tools ran, a fine
+// cell is meshed while its frame renders and uploaded by the next update.
 //
 // Threads:
 // - Main thread: construction, destruction, launch, stop,
-//   setViewerPosition, update, rethrowFailure, remeshEdits, markTerrainDirty, markWaterDirty,
-//   setWireframe, firstTerrainBlock, handleCommand, and the render pass.
+//   setViewerPosition, update, awaitEdits, rethrowFailure, queueEdits,
+//   markTerrainDirty, markWaterDirty, setWireframe, firstTerrainBlock,
+//   handleCommand, and the render pass. editsWaiting and editCount may be
+//   called from any thread.
 // - Terrain update thread: runPass (also called directly by tests and
 //   benchmarks when no thread runs).
+// - Edit worker: meshNextEdit (likewise).
 // `terrainLock` guards both visible lists and every cell's box, ring
-// coordinates and moving flag. `viewerMutex` guards the viewer position.
+// coordinates and moving flag. `editMutex` guards the edit queue, the cells'
+// queue flags, the edit counts and the cells left to show; it is taken
+// before `terrainLock` when both are held. The edit worker never waits for
+// `terrainLock`, which the render pass holds while it draws: a remeshed cell
+// it cannot show at once is shown by the main thread's next queueEdits.
+// `viewerMutex` guards the viewer position.
 // The cell lists are written only by the initial build; the main thread
 // reads them once `isBuilt()` (an acquire of the flag the build releases).
 class Terrain : public ConsoleAccessable
@@ -51,9 +61,9 @@ public:
     // OpenGL context exists, and before the world goes.
     ~Terrain() override;
 
-    // Starts the update thread.
+    // Starts the update thread and the edit worker.
     void launch();
-    // Stops and joins the update thread; a pass in progress ends early.
+    // Stops and joins both; a pass in progress ends early.
     void stop();
     // One pass of the update thread: the initial build, or the rings
     // following the viewer.
@@ -61,20 +71,43 @@ public:
 
     // Main thread, after the viewer moved.
     void setViewerPosition(const Vector3& position);
-    // Main thread, every frame once the first pass is done: uploads and fades,
-    // the world's periodic save, edits. Raises what ended the update thread.
+    // Main thread, every frame once the first pass is done: the wait for
+    // edits, uploads and fades, the world's periodic save, edits. Raises
+    // what ended a worker thread.
     void update(double dt);
-    // Main thread: raises, as a C string, what ended the update thread, if
+    // Main thread, before the uploads: while the edit worker runs, waits at
+    // most 2 ms for the fine-ring cells queued so far and the coarse-ring
+    // cells queued before the previous call (but cells being moved) to be
+    // handed over, so that an edit shows in the next frame, or the one after
+    // in the coarse ring, also when the worker was slow to get a core.
+    void awaitEdits();
+    // Main thread: raises, as a C string, what ended a worker thread, if
     // anything did; called every frame, also while the loading screen is up.
     void rethrowFailure();
-    // The edit queues: queues the cells whose boxes hold a changed voxel and
-    // remeshes at most two terrain and two water cells.
-    void remeshEdits();
-    // Queues every cell (of either ring) whose box holds the voxel, once.
+    // Shows or hides the cells the edit worker remeshed but could not show,
+    // pops the world's change queues into the edit queue and wakes the edit
+    // worker. The game calls it right after the tools, and update() again.
+    void queueEdits();
+    // Queues every cell (of either ring) whose box holds the voxel, unless it
+    // is waiting already; a cell being meshed is queued again.
     void markTerrainDirty(int x, int y, int z);
     void markWaterDirty(int x, int y, int z);
-    std::size_t terrainQueueLength() const { return terrainQueue.size(); }
-    std::size_t waterQueueLength() const { return waterQueue.size(); }
+    // The edit worker's step: remeshes the first queued cell of the fine
+    // ring, else of the coarse ring, that the update thread is not moving,
+    // and shows or hides it; false when there is none.
+    bool meshNextEdit();
+    // Cells queued for edits and not yet remeshed, also the one being meshed.
+    long editsWaiting() const;
+    // Cells of a ring queued for edits and remeshed so far. Apart from cells
+    // the update thread is moving, which wait, a ring's cells are remeshed in
+    // queue order: once `meshed` reaches an earlier `queued`, everything
+    // queued until then is handed over, and the next update uploads it.
+    struct EditCount
+    {
+        long queued = 0;
+        long meshed = 0;
+    };
+    EditCount editCount(bool fine) const;
 
     void setWireframe(bool on);
     // The first cell's terrain block; null before the first pass.
@@ -104,13 +137,22 @@ public:
     std::string handleCommand(const std::deque<std::string>& words) override;
 
 private:
+    struct EditJob
+    {
+        GridCell* cell;
+        bool water;
+    };
+
     void run();
+    void runEdits();
+    // Runs a worker's loop, handing what ends it to rethrowFailure().
+    template <class Loop> void reportingFailure(Loop loop);
     void initialBuild();
     void buildRing(TerrainRing& ring, bool isFine, int& made);
     void follow(TerrainRing& ring, const Vector3& viewer);
     void showIfMeshed(TerrainRing& ring, GridCell& cell);
-    void markDirty(int x, int y, int z, std::deque<GridCell*>& queue, bool GridCell::*queued);
-    void remesh(std::deque<GridCell*>& queue, bool GridCell::*queued, VisualBlock& (*blockOf)(GridCell&));
+    void markDirty(int x, int y, int z, bool water);
+    bool takeEdit(EditJob& job);
     Vector3 viewer() const;
 
     VoxelWorld& world;
@@ -123,9 +165,19 @@ private:
     mutable std::mutex viewerMutex;
     Vector3 viewerPosition;
 
-    // Main thread.
-    std::deque<GridCell*> terrainQueue;
-    std::deque<GridCell*> waterQueue;
+    mutable std::mutex editMutex;
+    std::condition_variable editWake;
+    // Notified whenever the edit worker has handed a cell over.
+    std::condition_variable editDone;
+    std::deque<EditJob> edits;
+    // Set when a cell was queued since the edit worker last looked.
+    bool editsAdded = false;
+    EditCount fineEdits;
+    EditCount coarseEdits;
+    // Main thread: the coarse cells queued by the previous awaitEdits().
+    long coarseQueuedBefore = 0;
+    std::vector<GridCell*> editedUnshown;
+    std::thread editThread;
 
     std::atomic<bool> built { false };
     std::atomic<bool> passFinished { false };
@@ -135,6 +187,6 @@ private:
     std::condition_variable wake;
     std::thread thread;
     std::mutex failureMutex;
-    // What ended the update thread, raised on the main thread; empty while it runs.
+    // What ended a worker thread, raised on the main thread; empty while both run.
     std::string failure;
 };

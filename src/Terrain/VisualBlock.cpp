@@ -65,18 +65,14 @@ bool VisualBlock::setRange(const VoxelBox& box, int step)
     return true;
 }
 
-bool VisualBlock::tryRebuildForEdit()
+void VisualBlock::rebuildForEdit()
 {
-    std::unique_lock<std::mutex> guard(buildMutex, std::try_to_lock);
-    if (!guard.owns_lock())
-        return false;
+    std::lock_guard<std::mutex> guard(buildMutex);
     moved = false;
-    buildLocked();
-    touched = true;
-    return true;
+    buildLocked(true);
 }
 
-void VisualBlock::buildLocked()
+void VisualBlock::buildLocked(bool forEdit)
 {
     BuildingFlag flag(building);
     // Reused from build to build on this thread; starts empty.
@@ -111,6 +107,7 @@ void VisualBlock::buildLocked()
     builtTriangles = static_cast<int>(mesh.triangles.size());
     buildArrays(mesh);
     uploadPending = true;
+    editTouched = editTouched || forEdit;
     if (surface)
         fadeValue = moved ? 0.0 : 1.0;
     moved = false;
@@ -121,7 +118,7 @@ void VisualBlock::update(double dt)
     std::lock_guard<std::mutex> guard(lock);
     if (fadeValue < 1.0)
         fadeValue += 0.5 * dt;
-    touched = false;
+    editTouched = false;
     if (uploadPending) {
         upload();
         uploadPending = false;
@@ -146,6 +143,12 @@ int VisualBlock::step() const
 {
     std::lock_guard<std::mutex> guard(buildMutex);
     return sampleStep;
+}
+
+bool VisualBlock::touched() const
+{
+    std::lock_guard<std::mutex> guard(lock);
+    return editTouched;
 }
 
 bool VisualBlock::hasTriangles() const

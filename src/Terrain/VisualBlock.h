@@ -17,15 +17,16 @@ class VoxelWorld;
 // the polygonizer and handed to OpenGL later by update(). TerrainBlock meshes
 // the ground, WaterBlock the water surface.
 //
-// Threads: rebuild() and setRange() run on whichever thread calls them (the
-// terrain update thread for placed and moved blocks, the main thread for
-// edits); `buildMutex` makes rebuilds of one block follow each other and
-// guards the box, the step, `moved` and what derived classes keep between
-// builds. A build reads its voxels without holding `lock`; `lock` guards what
-// a finished build leaves for the upload (the built counts, the arrays of the
-// derived classes, needs-upload, the fade) and is held by update() around
-// upload(). update(), draw() and everything about OpenGL are main thread
-// only, as are the drawn counts, `wireframe` and `touched`.
+// Threads: rebuild(), setRange() and rebuildForEdit() run on whichever
+// thread calls them (the terrain update thread for placed and moved blocks,
+// the terrain's edit worker for edits); `buildMutex` makes rebuilds of one
+// block follow each other and guards the box, the step, `moved` and what
+// derived classes keep between builds. A build reads its voxels without
+// holding `lock`; `lock` guards what a finished build leaves for the upload
+// (the built counts, the arrays of the derived classes, needs-upload, the
+// fade, touched) and is held by update() around upload(). update(), draw()
+// and everything about OpenGL are main thread only, as are the drawn counts
+// and `wireframe`.
 class VisualBlock
 {
 public:
@@ -42,9 +43,9 @@ public:
     // Moves the block to another box or step and rebuilds it; false, doing
     // nothing, when both are unchanged. A moved block fades in again.
     bool setRange(const VoxelBox& box, int step);
-    // Main thread, after an edit: rebuilds at full fade and sets `touched`.
-    // False, doing nothing, while another thread is building this block.
-    bool tryRebuildForEdit();
+    // After an edit: rebuilds at full fade and sets touched; waits for a
+    // build of this block on another thread.
+    void rebuildForEdit();
     // Main thread, every frame: advances the fade, uploads a finished build.
     void update(double dt);
     // Main thread: draws the last uploaded mesh.
@@ -58,14 +59,14 @@ public:
     bool needsUpload() const;
     double fade() const;
     bool isBuilding() const { return building.load(); }
+    // Rebuilt after an edit since the last update().
+    bool touched() const;
 
     // The grid cell the block belongs to.
     int cellX = 0;
     int cellY = 0;
     int cellZ = 0;
     bool wireframe = false;
-    // Rebuilt after an edit since the last update().
-    bool touched = false;
     int drawnVertexCount = 0;
     int drawnTriangleCount = 0;
 
@@ -105,7 +106,7 @@ protected:
     mutable std::mutex lock;
 
 private:
-    void buildLocked();
+    void buildLocked(bool forEdit = false);
 
     VoxelWorld* world;
     mutable std::mutex buildMutex;
@@ -118,4 +119,5 @@ private:
     int builtTriangles = 0;
     bool uploadPending = false;
     double fadeValue = 0.0;
+    bool editTouched = false;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Graphics/Vector3.h"
+#include "World/EditHistory.h"
 #include "World/NodePin.h"
 #include "World/Vox.h"
 #include "World/VoxelPosition.h"
@@ -120,6 +121,8 @@ public:
     const WorldFolder& worldFolder() const { return folder; }
     Planet& planet() { return *planetObject; }
     DatablockAnalyzer& analyzer() { return *generator; }
+    // Undo and redo of the tools' strokes; main thread only.
+    EditHistory& editHistory() { return edits; }
 
 private:
     friend class Vox;
@@ -176,4 +179,6 @@ private:
     std::mutex wakeMutex;
     std::condition_variable wake;
     std::thread thread;
+
+    EditHistory edits { *this };
 };

@@ -21,6 +21,7 @@ Vox::Vox(TerrainDataManager& manager, NodePin heldNode, int x, int y, int z)
 int Vox::density(int newValue)
 {
     if (newValue != NO_CHANGE) {
+        remember();
         voxel->setDensity(std::clamp(newValue, -128, 127));
         changed(true);
     }
@@ -30,15 +31,25 @@ int Vox::density(int newValue)
 int Vox::material(int newValue)
 {
     if (newValue != NO_CHANGE) {
+        remember();
         voxel->setMaterial(newValue);
         changed(false);
     }
     return voxel->material();
 }
 
+void Vox::remember()
+{
+    manager->edits.record(*node->tdb, position(), *voxel);
+}
+
+VoxelPosition Vox::position() const
+{
+    return { static_cast<int>(x), static_cast<int>(y), static_cast<int>(z) };
+}
+
 void Vox::changed(bool unlessQueued)
 {
     node->tdb->modified = true;
-    manager->queueChangedVoxel(
-        { static_cast<int>(x), static_cast<int>(y), static_cast<int>(z) }, unlessQueued);
+    manager->queueChangedVoxel(position(), unlessQueued);
 }

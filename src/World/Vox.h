@@ -2,6 +2,7 @@
 
 #include "World/BaseVox.h"
 #include "World/NodePin.h"
+#include "World/VoxelPosition.h"
 
 class TerrainDataManager;
 class Voxel;
@@ -14,7 +15,8 @@ class Voxel;
 // A density write is clamped and queued for the renderer once per position;
 // a material write keeps the low 8 bits and is queued every time. Both mark
 // the block modified at once, so the edit reaches its file even if the block
-// is reused before the renderer hears of it.
+// is reused before the renderer hears of it. Every write is first shown to the
+// data manager's edit history, which keeps the old value during a stroke.
 class Vox : public BaseVox
 {
 public:
@@ -28,6 +30,8 @@ private:
     // For a block the caller already holds.
     Vox(TerrainDataManager& manager, NodePin node, int x, int y, int z);
 
+    void remember();
+    VoxelPosition position() const;
     void changed(bool unlessQueued);
 
     TerrainDataManager* manager;

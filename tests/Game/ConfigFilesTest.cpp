@@ -7,11 +7,13 @@
 #include <vector>
 
 namespace {
-// fullscreen, windowed and fullscreen sizes, antialiasing, frame-rate limit.
+// fullscreen, windowed and fullscreen sizes, antialiasing, frame-rate limit,
+// mouse sensitivity in hundredths, music and its volume.
 std::vector<int> fields(const SettingsFile& s)
 {
     return { s.fullscreen, s.windowedWidth, s.windowedHeight, s.fullscreenWidth, s.fullscreenHeight,
-        s.antialiasingLevel, s.framerateLimit };
+        s.antialiasingLevel, s.framerateLimit, static_cast<int>(s.mouseSensitivity * 100 + 0.5), s.music,
+        s.musicVolume };
 }
 
 TypedConfig parse(const std::string& text)
@@ -33,7 +35,7 @@ std::string written(const TypedConfig& config)
 TEST(SettingsFile, TokenRulesAndFailures)
 {
     // A failed read leaves antialiasing at 1, a read file that sets none at 0.
-    const std::vector<int> reverted { 0, 800, 600, 0, 0, 1, 0 };
+    const std::vector<int> reverted { 0, 800, 600, 0, 0, 1, 0, 15, 0, 40 };
     const struct
     {
         std::string text;
@@ -41,14 +43,19 @@ TEST(SettingsFile, TokenRulesAndFailures)
     } cases[] = {
         { "[settings]\nfullscreen true\nwindowed_width 1024\nwindowed_height 768\nfullscreen_width 1920\n"
           "fullscreen_height 1080\nAA_level 4\nframerate_limit 60\n",
-            { 1, 1024, 768, 1920, 1080, 4, 60 } },
+            { 1, 1024, 768, 1920, 1080, 4, 60, 15, 0, 40 } },
         { "[settings] windowed_width\t640 junk windowed_width 700\n\nwindowed_height\n480",
-            { 0, 700, 480, 0, 0, 0, 0 } },
-        { "[settings] fullscreen TRUE", { 0, 800, 600, 0, 0, 0, 0 } },
-        { "[settings] fullscreen", { 0, 800, 600, 0, 0, 0, 0 } },
+            { 0, 700, 480, 0, 0, 0, 0, 15, 0, 40 } },
+        // Music and sensitivity are kept within their ranges.
+        { "[settings] music true music_volume 150 mouse_sensitivity 0.004",
+            { 0, 800, 600, 0, 0, 0, 0, 1, 1, 100 } },
+        { "[settings] music_volume -5 mouse_sensitivity 1e9 music no",
+            { 0, 800, 600, 0, 0, 0, 0, 500, 0, 0 } },
+        { "[settings] fullscreen TRUE", { 0, 800, 600, 0, 0, 0, 0, 15, 0, 40 } },
+        { "[settings] fullscreen", { 0, 800, 600, 0, 0, 0, 0, 15, 0, 40 } },
         // An equals sign is no separator: the failed value stops reading.
-        { "[settings] windowed_width = 1024 windowed_height 700", { 0, 800, 600, 0, 0, 0, 0 } },
-        { "[setings] fullscreen_width 1920 windowed_width 1000", { 0, 1000, 600, 1920, 0, 1, 0 } },
+        { "[settings] windowed_width = 1024 windowed_height 700", { 0, 800, 600, 0, 0, 0, 0, 15, 0, 40 } },
+        { "[setings] fullscreen_width 1920 windowed_width 1000", { 0, 1000, 600, 1920, 0, 1, 0, 15, 0, 40 } },
         { "", reverted },
         { std::string("\x00\xff\x13[settings]\x01\x02", 10), reverted },
     };

@@ -5,12 +5,14 @@
 
 #include "../World/TempFolder.h"
 #include "FixedTextMeasure.h"
+#include "Game/MessageLog.h"
 #include "Game/Window.h"
 #include "Interface/ConsoleAccessable.h"
 #include "Interface/StatsManager.h"
 
 #include <algorithm>
 #include <filesystem>
+#include <iostream>
 #include <map>
 #include <thread>
 #include <tuple>
@@ -222,6 +224,44 @@ TEST_F(ConsoleTest, LogAndStatisticsLoseNothingFromManyThreadsAndTheLogKeepsItsN
     EXPECT_TRUE(lines <= 2000 && lines > 1990) << lines;
     EXPECT_NE(std::string::npos, transcript.find(" entry 2999 \n"));
     EXPECT_EQ(std::string::npos, transcript.find(" entry 2000 \n"));
+}
+
+// The console's commands and replies and the lines of the standard streams
+// reach the log, which begins anew past its limit and keeps the old one as ".1".
+TEST_F(ConsoleTest, LogFileKeepsCommandsRepliesAndMessagesAndRotates)
+{
+    const std::string file = (folder / "glebeworks.log").string();
+    TempFolder::write(file, "earlier session\n");
+    {
+        MessageLog log(file, 120);
+        log.tee(std::cout);
+        log.tee(std::cerr);
+        testing::internal::CaptureStdout();
+        testing::internal::CaptureStderr();
+        std::cout << "GLSL: ready." << std::endl;
+        std::cerr << "Error: planet";
+        std::cerr << " missing\n";
+        console.keyPressed(sf::Keyboard::Tilde, false);
+        type("bind");
+        console.keyPressed(sf::Keyboard::Enter, false);
+        console.keyPressed(sf::Keyboard::Tilde, false);
+        // The streams still reach where they went before.
+        EXPECT_EQ("GLSL: ready.\n", testing::internal::GetCapturedStdout());
+        EXPECT_EQ("Error: planet missing\n", testing::internal::GetCapturedStderr());
+        const std::string kept
+            = "earlier session\nGLSL: ready.\nError: planet missing\n> bind\nBind commands: "
+              "\n bind [f1..12] [command]\n bind list\n";
+        EXPECT_EQ(kept, TempFolder::read(file));
+        testing::internal::CaptureStdout();
+        std::cout << "one line too many\n";
+        std::cout << "after the rotation\nunfinished";
+        testing::internal::GetCapturedStdout();
+        EXPECT_EQ(kept + "one line too many\n", TempFolder::read(file + ".1"));
+    }
+    testing::internal::CaptureStdout();
+    std::cout << "after the log\n";
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ("after the rotation\nunfinished\n", TempFolder::read(file));
 }
 
 TEST(StatsManagerTest, ListedThroughTheConsoleInNameOrderWithTheIndexShowAndHideTake)

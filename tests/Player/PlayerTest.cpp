@@ -2,6 +2,7 @@
 
 #include "Game/Window.h"
 #include "Graphics/Camera.h"
+#include "Interface/Console.h"
 #include "Interface/Interface.h"
 #include "Interface/InterfaceComponent.h"
 #include "Interface/TextMeasure.h"
@@ -16,6 +17,7 @@
 #include "World/Vox.h"
 
 #include <algorithm>
+#include <cmath>
 #include <functional>
 
 namespace {
@@ -257,6 +259,69 @@ TEST_F(PlayerTest, WalksOverTheGeneratedGround)
     EXPECT_FALSE(player->isInAir());
     EXPECT_LT(std::abs(ground.heightAt(end) - ground.heightAt(start)), 2.0);
     EXPECT_GE(manager->sampleDensity(end - ground.upAt(end) * 0.1), 0.0);
+}
+
+// In the game a press and hold of the button is one stroke, whatever the tools
+// wrote in it, which the console's "undo" and "redo" take back and bring
+// again; "goto" lands on the ground out of free flight, and "where" tells it.
+TEST_F(PlayerTest, ConsoleUndoesStrokesAndMovesThePlayer)
+{
+    spawn({}, true);
+    const auto run = [](const std::string& line) {
+        return Console::getInstance().runCommand(Console::splitWords(line));
+    };
+    player->onMouseButton(0, true);
+    for (int x : { 805, 806, 805 })
+        Vox(*manager, x, 0, 0).material(3);
+    player->onMouseButton(0, false);
+    const std::pair<const char*, const char*> replies[] = {
+        { "undo", "Undid stroke 1: 2 voxels" },
+        { "undo", "Nothing to undo" },
+        { "redo 5", "Redid stroke 1: 2 voxels" },
+        { "undo 0", "undo: Error: \"0\" is no number of strokes! \n undo [n]" },
+        { "goto 1 2", "goto commands: \n goto <x> <y> <z> \n goto surface" },
+        { "goto 600 0 x", "goto: Error: could not parse \"x\" to a number!" },
+        { "goto 600 0 1e7", "goto: Error: (600.00, 0.00, 10000000.00) lies outside the world!" },
+    };
+    for (const auto& [line, reply] : replies)
+        EXPECT_EQ(reply, run(line));
+    EXPECT_EQ(3, Vox(*manager, 806, 0, 0).material());
+
+    const auto onGround = [&] {
+        const Vector3& p = player->getPosition();
+        return std::abs(manager->sampleDensity(p)) < 5.0 && std::abs(p.y) + std::abs(p.z) < 1e-9;
+    };
+    const std::pair<const char*, bool> moves[]
+        = { { "goto 600 0 0", false }, { "goto 600 0 0", true }, { "goto surface", true } };
+    for (const auto& [line, flying] : moves) {
+        if (player->isFreeFlight() != flying)
+            player->onKeyPressed(sf::Keyboard::F5);
+        run(line);
+        EXPECT_TRUE(flying && std::string(line) != "goto surface"
+                ? player->getPosition() == Vector3(600, 0, 0)
+                : onGround())
+            << line;
+    }
+    // Ground a redo puts back over a walking player lifts the player onto it.
+    player->onKeyPressed(sf::Keyboard::F5);
+    const double feet = player->getPosition().x;
+    player->onMouseButton(0, true);
+    for (int above = 1; above <= 3; ++above)
+        Vox(*manager, static_cast<int>(std::lround(feet)) + above, 0, 0).density(Voxel::FULLY_SOLID);
+    player->onMouseButton(0, false);
+    run("undo");
+    run("redo");
+    EXPECT_GT(player->getPosition().x, feet + 2.0);
+    EXPECT_TRUE(onGround());
+    EXPECT_EQ(camera.eye, player->getPosition() + Vector3(player->eyeHeight, 0, 0));
+    const int bx = static_cast<int>(std::floor(player->getPosition().x)) / 20;
+    const std::string where = run("where");
+    for (const std::string& part : std::vector<std::string> { "Block: (" + std::to_string(bx) + ", 0, 0) in "
+                 + temp.path + "World/data/" + std::to_string(WorldFolder::folderIndex(bx, 0)) + "/",
+             std::to_string(bx) + ".0.0.w", "Sun angle: 0.00 degrees, day length: 120 seconds" })
+        EXPECT_NE(where.find(part), std::string::npos) << where;
+    const std::string height = "Height above the ground: ";
+    EXPECT_NEAR(std::stod(where.substr(where.find(height) + height.size())), 0.0, 0.05) << where;
 }
 
 // The tool in hand fires (and its timer restarts) on the first update after

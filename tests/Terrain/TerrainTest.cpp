@@ -55,39 +55,64 @@ TEST_F(TerrainTest, RingsFollowTheViewerRebuildingOnlyTheCellsThatMove)
     }
 }
 
-TEST_F(TerrainTest, EditsQueueEveryCellHoldingTheVoxelOnceAndRemeshTwoPerFrame)
+// The edit worker's steps, run here without the thread: fine cells first,
+// a moving cell waits, and an edit during a build queues its cell again.
+TEST_F(TerrainTest, EditsQueueEveryCellHoldingTheVoxelOnceAndMeshTheFineRingFirst)
 {
     Terrain terrain(world, { 6.0, 6.0, 6.0 });
     terrain.runPass();
     // (12, 12, 12) is a corner of eight fine cells and inside one coarse cell.
     terrain.markTerrainDirty(12, 12, 12);
-    terrain.markTerrainDirty(12, 12, 12);
     world.changedVoxels.push_back({ 12, 12, 12 });
-    EXPECT_EQ(terrain.terrainQueueLength(), 9u);
+    terrain.queueEdits();
+    EXPECT_EQ(terrain.editsWaiting(), 9);
     // The update thread is moving the coarse cell: it keeps its place in the queue.
-    GridCell& busy = **std::find_if(terrain.cells().begin(), terrain.cells().end(),
-        [](const auto& cell) { return !cell->fine && cell->box.contains(12, 12, 12); });
+    auto cellHolding = [&](bool fine, int x, int y, int z) -> GridCell& {
+        return **std::find_if(terrain.cells().begin(), terrain.cells().end(),
+            [&](const auto& cell) { return cell->fine == fine && cell->box.contains(x, y, z); });
+    };
+    GridCell& busy = cellHolding(false, 12, 12, 12);
     busy.moving = true;
     const int fields = world.terrainFields;
-    terrain.remeshEdits();
-    EXPECT_TRUE(
-        terrain.terrainQueueLength() == 7 && world.terrainFields - fields == 2 && world.waterFields == 468);
-    for (int frame = 0; frame < 6; ++frame)
-        terrain.remeshEdits();
-    EXPECT_EQ(terrain.terrainQueueLength(), 1u);
+    while (terrain.meshNextEdit())
+        EXPECT_FALSE(busy.terrain->touched());
+    EXPECT_TRUE(terrain.editsWaiting() == 1 && world.terrainFields - fields == 8);
     busy.moving = false;
-    terrain.remeshEdits();
-    EXPECT_TRUE(terrain.terrainQueueLength() == 0 && world.terrainFields - fields == 9);
+    EXPECT_TRUE(terrain.meshNextEdit() && busy.terrain->touched() && !terrain.meshNextEdit());
+    EXPECT_TRUE(world.terrainFields - fields == 9 && world.waterFields == 468);
+    for (const bool fine : { true, false }) {
+        const Terrain::EditCount count = terrain.editCount(fine);
+        EXPECT_TRUE(count.queued == (fine ? 8 : 1) && count.meshed == count.queued);
+    }
+    // (6, 6, 6) lies in one fine and one coarse cell; the fine one is edited
+    // again while a worker meshes it, and is meshed once more.
+    GridCell& edited = cellHolding(true, 6, 6, 6);
+    const FunctionField::Function ground = world.terrain;
+    std::atomic<bool> reading { false }, editedAgain { false };
+    world.terrain = [&](int x, int y, int z) {
+        if (!reading.exchange(true))
+            waitFor([&] { return editedAgain.load(); });
+        return ground(x, y, z);
+    };
+    terrain.markTerrainDirty(6, 6, 6);
+    std::thread worker([&] { EXPECT_TRUE(terrain.meshNextEdit()); });
+    EXPECT_TRUE(waitFor([&] { return reading.load(); }));
+    terrain.markTerrainDirty(6, 6, 6);
+    editedAgain = true;
+    worker.join();
+    EXPECT_TRUE(edited.terrainQueued && terrain.editsWaiting() == 2 && terrain.editCount(true).queued == 10);
+    terrain.meshNextEdit();
+    EXPECT_TRUE(!edited.terrainQueued && terrain.editsWaiting() == 1);
     world.changedWater.push_back({ 13, 5, 40 });
-    terrain.remeshEdits();
+    terrain.queueEdits();
+    while (terrain.meshNextEdit()) { }
     // Beyond the fine ring (which ends at z = 36), on the plane two coarse cells share.
-    EXPECT_TRUE(world.waterFields == 468 + 2 && terrain.waterQueueLength() == 0);
+    EXPECT_TRUE(world.waterFields == 468 + 2 && terrain.editsWaiting() == 0);
     // The ground drops below this ring's cells: they leave the visible lists.
     world.terrain = groundBelow(-300.5, 2);
     for (const auto& cell : terrain.cells())
         terrain.markTerrainDirty(cell->box.x0, cell->box.y0, cell->box.z0);
-    while (terrain.terrainQueueLength() > 0)
-        terrain.remeshEdits();
+    while (terrain.meshNextEdit()) { }
     expectRingsAround(terrain, { 6.0, 6.0, 6.0 });
     EXPECT_TRUE(terrain.fineVisible().empty());
 }
@@ -97,6 +122,14 @@ TEST_F(TerrainTest, TheUpdateThreadFollowsTheViewerAndHandsOnItsFailure)
     Terrain terrain(world, { 6.0, 6.0, 6.0 });
     terrain.launch();
     ASSERT_TRUE(waitFor([&] { return terrain.passDone() && terrain.isBuilt(); }));
+    // The edit worker wakes for an edit and hands over the nine cells holding
+    // it: their blocks wait for the next update's upload.
+    world.changedVoxels.push_back({ 12, 12, 12 });
+    terrain.queueEdits();
+    ASSERT_TRUE(
+        waitFor([&] { return terrain.editCount(true).meshed == 8 && terrain.editCount(false).meshed == 1; }));
+    for (const auto& cell : terrain.cells())
+        EXPECT_EQ(cell->terrain->touched(), cell->box.contains(12, 12, 12));
     // A failing world ends the thread; the main thread gets the message, also from update.
     world.terrain = [](int, int, int) -> VoxelSample { throw "FATAL EXCEPTION"; };
     terrain.setViewerPosition({ 30.0, 6.0, 6.0 });

@@ -113,8 +113,8 @@ TEST(VisualBlockTest, SetRangeRebuildsForANewBoxOrStepAndOnlyANewBoxFadesIn)
     const VoxelBox moved { 12, 24, 0, 12, 0, 12 };
     EXPECT_TRUE(block.setRange(moved, 2));
     EXPECT_TRUE(block.box() == moved && block.fade() == 0.0);
-    EXPECT_TRUE(block.tryRebuildForEdit());
-    EXPECT_TRUE(block.touched && block.fade() == 1.0);
+    block.rebuildForEdit();
+    EXPECT_TRUE(block.touched() && block.fade() == 1.0);
     // A move into empty air leaves no triangles and keeps the fade.
     EXPECT_TRUE(block.setRange({ 0, 12, 24, 36, 0, 12 }, 1));
     EXPECT_TRUE(!block.hasTriangles() && block.fade() == 1.0);
@@ -230,7 +230,7 @@ TEST_F(DataManagerWorldTest, RealCellsOfBothRingsBuildExactlyThePlainMesh)
 }
 
 // The update thread follows a viewer who digs as he goes while the water
-// thread refills the holes and the main thread remeshes the edits: the rings
+// thread refills the holes and the edit worker remeshes the edits: the rings
 // end complete and consistent. (Run under ThreadSanitizer for data races.)
 TEST_F(DataManagerWorldTest, TheUpdateThreadFollowsADiggingViewer)
 {
@@ -249,21 +249,25 @@ TEST_F(DataManagerWorldTest, TheUpdateThreadFollowsADiggingViewer)
         const int x = static_cast<int>(at.x), y = static_cast<int>(at.y), z = static_cast<int>(at.z);
         for (int dx = -1; dx <= 1; ++dx)
             Vox(*manager, x + dx, y, z).density(-127);
-        terrain.remeshEdits();
+        terrain.queueEdits();
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     // Caught up: no cell moving or outside its ring's window around the viewer, every edit remeshed.
     auto caughtUp = [&] {
+        if (terrain.editsWaiting() != 0)
+            return false;
         std::lock_guard<std::mutex> guard(terrain.lock());
         for (const auto& cell : terrain.cells()) {
             const TerrainRing ring = cell->fine ? TerrainRing(2, 12, 5) : TerrainRing(4, 40, 7);
             if (cell->moving || !ring.inWindow(ring.cellAt(at), { cell->ringX, cell->ringY, cell->ringZ }))
                 return false;
         }
-        return terrain.terrainQueueLength() == 0;
+        return true;
     };
-    EXPECT_TRUE(waitFor([&] { return terrain.remeshEdits(), caughtUp(); }, 6000));
+    EXPECT_TRUE(waitFor([&] { return terrain.queueEdits(), caughtUp(); }, 6000));
     terrain.stop();
     terrain.rethrowFailure();
+    // As the next frame would: shows the cells the edit worker meshed while the lock was held.
+    terrain.queueEdits();
     expectRingsAround(terrain, at);
 }

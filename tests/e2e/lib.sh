@@ -129,6 +129,14 @@ console_command() {
   key grave
 }
 
+# click X Y: a left click at window pixel (X, Y), measured from the top left.
+click() {
+  xdotool mousemove --window "$GAME_WINDOW" "$1" "$2"
+  sleep 0.2
+  xdotool click 1
+  sleep 0.5
+}
+
 # screenshot NAME: saves the whole screen to $SHOTS/NAME.png and prints the path.
 screenshot() {
   import -window root "$SHOTS/$1.png"

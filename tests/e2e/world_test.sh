@@ -7,10 +7,11 @@
 # pages), the rendered world (textured ground, blue sky, wireframe on F4, the
 # two lamps on Page Down and Page Up, the picking sphere, water with moving
 # caustics), walks, and lets the sky turn to night.
-# The second run resumes where the world file says, and digs a hole with the
-# power dig tool; the third finds the hole again, paints (reported on
-# standard output at once), flies up and sees the planet's far level below,
-# and leaves by the menu.
+# The second run resumes where the world file says, digs a hole with the
+# power dig tool, undoes, redoes and undoes it again; the third finds the
+# ground as it was before the hole, paints (reported on standard output at
+# once), flies up and sees the planet's far level below, and leaves by the
+# menu.
 source "$(dirname "$0")/lib.sh"
 
 GROUND="1280x300+0+480"
@@ -20,14 +21,6 @@ STATS="380x40+876+745"
 
 user_position() { echo "$(world_value "user x") $(world_value "user y") $(world_value "user z")"; }
 block_files() { find "$WORLD/data" -type f | wc -l; }
-
-# click X Y: a left click at window pixel (X, Y), measured from the top left.
-click() {
-  xdotool mousemove --window "$GAME_WINDOW" "$1" "$2"
-  sleep 0.2
-  xdotool click 1
-  sleep 0.5
-}
 
 # look_until DX DY NAME CHECK ATTEMPTS: turns the view by a pointer motion
 # until `CHECK FILE` holds for the screenshot NAME, taken once the turned view
@@ -159,10 +152,10 @@ xdotool windowsize --sync "$GAME_WINDOW" 1280 800
 restored() { no_console "$1" && [ "$(brightness "$1" 1270 790)" -gt 60 ]; }
 shot_until restored restored >/dev/null
 
-# Escape opens the main menu: three 200 x 30 buttons centred 10 apart, "Exit
-# Program" 360 pixels down, "About" 400, "Return to Program" 440, on a dark
-# background. About's page has its credits in a dark field above its two
-# buttons, "About the Creators" 488 pixels down and "Back" 528.
+# Escape opens the main menu: four 200 x 30 buttons centred 10 apart, "Exit
+# Program" 340 pixels down, "About" 380, "Options" 420, "Return to Program"
+# 460, on a dark background. About's page has its credits in a dark field
+# above its two buttons, "About the Creators" 488 pixels down and "Back" 528.
 BUTTONS="200x120+540+340"
 PAGE="600x300+340+200"
 dark() { [ "$(brightness "$1" "$2" "$3")" -le 300 ]; }
@@ -170,7 +163,7 @@ unlike() { above "$(pixels_differing "$1" "$2" "$3" 12)" 5000; }
 key Escape
 menu() { dark "$1" 20 780 && unlike "$world" "$1" "$BUTTONS"; }
 menu="$(shot_until menu menu)"
-click 640 400
+click 640 380
 about() { dark "$1" 640 300 && unlike "$menu" "$1" "$PAGE"; }
 about="$(shot_until about about)"
 click 640 488
@@ -277,19 +270,47 @@ look_down
 xdotool click 4
 frames 2
 [ "$(block_files)" -eq 0 ] || fail "block files before anything was dug"
+# In free flight the view stays where it is while the ground changes below.
+key F5
+frames 2
 before="$(view_shot before-digging)"
 xdotool mousedown 1
 sleep 2
 frames 2
 xdotool mouseup 1
-# The hole is meshed a few cells per frame, and the player may drop into it.
+# The hole is meshed a few cells per frame.
 frames 8
 dug="$(view_shot dug)"
 changed="$(coarse_difference "$before" "$dug")"
 echo "digging changed the view by $changed"
 [ "$changed" -gt 40 ] || fail "the ground did not change on screen ($changed)"
+# Ctrl+Z takes the whole stroke back, and the view returns close to the one
+# before digging; Ctrl+Y digs it again, each told on standard output. A second
+# Ctrl+Z leaves the ground as it was to be saved.
+near() { [ "$(coarse_difference "$before" "$(view_shot "$1")")" -lt $((changed / 4)) ]; }
+far() { ! near "$1"; }
+until_view() {
+  local tries=0
+  until frames 2 && $1 "$2"; do
+    tries=$((tries + 1))
+    [ "$tries" -lt 20 ] || fail "$2: the view is $(coarse_difference "$before" "$WORK/$2.ppm") from the one before digging"
+  done
+}
+key ctrl+z
+wait_for_output "Undid stroke 1: " 60
+until_view near undone
+key ctrl+y
+wait_for_output "Redid stroke 1: " 60
+until_view far redone
+key ctrl+z
+until_view near undone-again
+console_command where
 end_game
 [ "$(block_files)" -gt 0 ] || fail "no block files after digging"
+# The log in the working folder holds the output and the console's transcript.
+log="$WORK/glebeworks.log"
+grep -qx "GLSL: ready." "$log" && grep -qE "^Undid stroke 1: [0-9]+ voxels$" "$log" && grep -qx "> where" "$log" &&
+  grep -q "^Position: (" "$log" || fail "glebeworks.log lacks the output or the transcript"
 above "$(world_value "user z")" 4 && above 6 "$(world_value "user z")" ||
   fail "the viewer did not resume at the stored position (z $(world_value "user z"))"
 above 1 "$(world_value "sun angle")" || fail "the sun did not resume at noon"
@@ -302,8 +323,8 @@ frames 8
 again="$(view_shot restarted)"
 same="$(coarse_difference "$dug" "$again")"
 apart="$(coarse_difference "$before" "$again")"
-echo "after the restart the view is $same from the dug one and $apart from the one before digging"
-[ "$same" -lt $((apart / 2)) ] || fail "the hole is not there after the restart"
+echo "after the restart the view is $apart from the one before digging and $same from the dug one"
+[ "$apart" -lt $((same / 2)) ] || fail "the undone hole is back after the restart"
 # Two notches down: the paint tool, with material 5 (key 3). Each repainted
 # voxel is reported on standard output while the game runs, not at its end.
 xdotool click 5
@@ -328,7 +349,7 @@ ground_below() { above "$(share "$1" "$CENTRE" "b < r || b < g")" 0.6; }
 shot_until high-above ground_below 10 >/dev/null
 key Escape
 shot_until leaving menu >/dev/null
-click 640 360
+click 640 340
 wait_for_exit
 read -r height <<<"$(awk -v p="$(user_position)" 'BEGIN { split(p, q); print sqrt(q[1] ^ 2 + q[2] ^ 2 + q[3] ^ 2) - 500 }')"
 echo "flew up to $height units over the radius"
