@@ -14,13 +14,13 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <functional>
 #include <iostream>
 #include <memory>
 #include <string>
 #include <vector>
-#include <ctime>
 
 #ifdef GLEBE_WITH_POLYVOX
 #include <PolyVox/MarchingCubesSurfaceExtractor.h>
@@ -335,7 +335,8 @@ void farBuild(benchmark::State& state)
             const auto sliceStart = std::chrono::steady_clock::now();
             more = far.work(lock, std::chrono::milliseconds(15));
             longest = std::max(longest,
-                std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - sliceStart).count());
+                std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - sliceStart)
+                    .count());
         }
         state.SetIterationTime(threadSeconds() - start);
         state.counters["longest slice ms"] = longest;

@@ -93,8 +93,7 @@ public:
         int nearest = 0;
         for (int c = 0; c < 8; ++c) {
             const int i = c >> 2, j = (c >> 1) & 1, k = c & 1;
-            const double weight
-                = (i ? t[0] : 1.0 - t[0]) * (j ? t[1] : 1.0 - t[1]) * (k ? t[2] : 1.0 - t[2]);
+            const double weight = (i ? t[0] : 1.0 - t[0]) * (j ? t[1] : 1.0 - t[1]) * (k ? t[2] : 1.0 - t[2]);
             value += weight * density[corner(i, j, k)];
             if ((t[0] >= 0.5) == (i == 1) && (t[1] >= 0.5) == (j == 1) && (t[2] >= 0.5) == (k == 1))
                 nearest = material[corner(i, j, k)];
@@ -109,7 +108,8 @@ private:
         const int bx = datablock::blockCoordinate(x);
         const int by = datablock::blockCoordinate(y);
         const int bz = datablock::blockCoordinate(z);
-        const std::uint64_t key = (static_cast<std::uint64_t>(static_cast<std::uint32_t>(bx) & 0x1FFFFF) << 42)
+        const std::uint64_t key
+            = (static_cast<std::uint64_t>(static_cast<std::uint32_t>(bx) & 0x1FFFFF) << 42)
             | (static_cast<std::uint64_t>(static_cast<std::uint32_t>(by) & 0x1FFFFF) << 21)
             | (static_cast<std::uint32_t>(bz) & 0x1FFFFF);
         auto found = opened.find(key);
@@ -340,8 +340,9 @@ void FarTerrain::findMaterials(int chunk)
             for (int c = 0; c < CELLS; ++c) {
                 int solid = 0;
                 for (int corner = 0; corner < 8; ++corner)
-                    solid += density[indexOf(box.x0 + (a + (corner >> 2)) * STEP,
-                                 box.y0 + (b + ((corner >> 1) & 1)) * STEP, box.z0 + (c + (corner & 1)) * STEP)]
+                    solid
+                        += density[indexOf(box.x0 + (a + (corner >> 2)) * STEP,
+                               box.y0 + (b + ((corner >> 1) & 1)) * STEP, box.z0 + (c + (corner & 1)) * STEP)]
                         >= 0;
                 if (solid == 0 || solid == 8)
                     continue;
@@ -392,7 +393,8 @@ void FarTerrain::mesh(std::mutex& listLock, int chunk)
         block->rebuild();
     }
     std::lock_guard<std::mutex> guard(listLock);
-    shown.erase(std::remove_if(shown.begin(), shown.end(), [&](const Chunk& c) { return c.block == block.get(); }),
+    shown.erase(
+        std::remove_if(shown.begin(), shown.end(), [&](const Chunk& c) { return c.block == block.get(); }),
         shown.end());
     if (block->hasTriangles())
         shown.push_back({ chunkBox(chunk), block.get() });
@@ -400,7 +402,8 @@ void FarTerrain::mesh(std::mutex& listLock, int chunk)
 
 void FarTerrain::markDirty(int x, int y, int z)
 {
-    sampler.markStored(datablock::blockCoordinate(x), datablock::blockCoordinate(y), datablock::blockCoordinate(z));
+    sampler.markStored(
+        datablock::blockCoordinate(x), datablock::blockCoordinate(y), datablock::blockCoordinate(z));
     // Samples, and voxels on the grid's edges, where the mesher finds the surface.
     if ((x % STEP != 0) + (y % STEP != 0) + (z % STEP != 0) > 1)
         return;
@@ -476,7 +479,8 @@ bool FarTerrain::isHidden(const VoxelBox& box, const Vector3& eye) const
     if ((eye - centre).length() < rockRadius)
         return false;
     for (int corner = 0; corner < 8; ++corner) {
-        const Vector3 p((corner & 4) ? box.x1 : box.x0, (corner & 2) ? box.y1 : box.y0, (corner & 1) ? box.z1 : box.z0);
+        const Vector3 p(
+            (corner & 4) ? box.x1 : box.x0, (corner & 2) ? box.y1 : box.y0, (corner & 1) ? box.z1 : box.z0);
         const Vector3 sight = p - eye;
         const double t = std::clamp((centre - eye).dot(sight) / sight.dot(sight), 0.0, 1.0);
         if ((eye + sight * t - centre).length() >= rockRadius)

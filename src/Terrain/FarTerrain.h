@@ -35,8 +35,8 @@ struct Daylight;
 // - Any thread: meshBuilt is set before work starts.
 // - Terrain update thread: work (tests call it directly).
 // The list lock handed to work and update (the terrain's lock) guards
-// `visible`, the list of blocks made and the hidden box; `editMutex` guards the edit queue. The samples and the
-// chunks belong to the update thread; each block guards its own mesh.
+// `visible`, the list of blocks made and the hidden box; `editMutex` guards the edit queue. The samples and
+// the chunks belong to the update thread; each block guards its own mesh.
 class FarTerrain
 {
 public:

@@ -128,8 +128,10 @@ void Terrain::runPass()
         follow(coarse, at);
         if (far) {
             const int half = coarse.count / 2;
-            const VoxelBox low = coarse.boxOf({ coarse.centre[0] - half, coarse.centre[1] - half, coarse.centre[2] - half });
-            const VoxelBox high = coarse.boxOf({ coarse.centre[0] + half, coarse.centre[1] + half, coarse.centre[2] + half });
+            const VoxelBox low
+                = coarse.boxOf({ coarse.centre[0] - half, coarse.centre[1] - half, coarse.centre[2] - half });
+            const VoxelBox high
+                = coarse.boxOf({ coarse.centre[0] + half, coarse.centre[1] + half, coarse.centre[2] + half });
             {
                 std::lock_guard<std::mutex> guard(terrainLock);
                 far->setHidden({ low.x0, high.x1, low.y0, high.y1, low.z0, high.z1 });

@@ -341,8 +341,8 @@ double DatablockAnalyzer::densityOf(const datablock& block, int lx, int ly, int 
 }
 
 template <typename Overlay, typename Climate>
-double DatablockAnalyzer::densityAtVoxel(
-    int vx, int vy, int vz, double climate, const ClimateZone** zone, Overlay overlay, Climate climateOf) const
+double DatablockAnalyzer::densityAtVoxel(int vx, int vy, int vz, double climate, const ClimateZone** zone,
+    Overlay overlay, Climate climateOf) const
 {
     const double x = vx;
     const double y = vy;
@@ -445,7 +445,8 @@ VoxelKind DatablockAnalyzer::AnalyzeVoxel(datablock& block, int lx, int ly, int 
 }
 
 template <typename Neighbour>
-VoxelKind DatablockAnalyzer::classify(int x, int y, int z, int lx, int ly, int lz, double own, Neighbour neighbour) const
+VoxelKind DatablockAnalyzer::classify(
+    int x, int y, int z, int lx, int ly, int lz, double own, Neighbour neighbour) const
 {
     // Neighbours across the block face count as ground for the buried test and
     // as the voxel itself for the slope, so generation never fetches another block.
@@ -459,7 +460,8 @@ VoxelKind DatablockAnalyzer::classify(int x, int y, int z, int lx, int ly, int l
             slope[i] = own;
             continue;
         }
-        const double value = neighbour(x + FACE_OFFSETS[i][0], y + FACE_OFFSETS[i][1], z + FACE_OFFSETS[i][2], nx, ny, nz);
+        const double value
+            = neighbour(x + FACE_OFFSETS[i][0], y + FACE_OFFSETS[i][1], z + FACE_OFFSETS[i][2], nx, ny, nz);
         slope[i] = value;
         buried = buried && value >= 0.0;
     }
@@ -508,8 +510,8 @@ DatablockAnalyzer::FirstRead DatablockAnalyzer::firstRead(
     const bool standIn = overlayFreeAround(x, y, z, overlayOnce());
     const VoxelKind kind = classify(x, y, z, lx, ly, lz, static_cast<double>(density) / Voxel::FULLY_SOLID,
         [&](int nx, int ny, int nz, int, int, int) {
-            return densityAtVoxel(nx, ny, nz, climate, nullptr,
-                [&] { return standIn ? overlay : overlayValue(nx, ny, nz); });
+            return densityAtVoxel(
+                nx, ny, nz, climate, nullptr, [&] { return standIn ? overlay : overlayValue(nx, ny, nz); });
         });
     return { density, zone->pickMaterial(kind, x, y, z) };
 }

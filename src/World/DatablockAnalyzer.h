@@ -149,7 +149,8 @@ private:
     // only where the height leaves the density to the noise.
     // climateOf(climate) gives the climate, likewise; by default `climate`.
     template <typename Overlay, typename Climate = double (*)(double)>
-    double densityAtVoxel(int x, int y, int z, double climate, const ClimateZone** zone, Overlay overlay,
+    double densityAtVoxel(
+        int x, int y, int z, double climate, const ClimateZone** zone, Overlay overlay,
         Climate climateOf = [](double given) { return given; }) const;
     // The classification of AnalyzeVoxel for the voxel at world (x, y, z),
     // local (lx, ly, lz), of density `own`; neighbour(x, y, z, lx, ly, lz)

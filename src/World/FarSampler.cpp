@@ -1,10 +1,9 @@
 #include "World/FarSampler.h"
 
+#include "Game/ResourcePath.h"
 #include "World/DatablockAnalyzer.h"
 #include "World/TerrainDataManager.h"
 #include "World/datablock.h"
-
-#include "Game/ResourcePath.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -84,6 +83,7 @@ bool FarSampler::isStored(int bx, int by, int bz)
 
 std::uint64_t FarSampler::keyOf(int bx, int by, int bz)
 {
-    const auto part = [](int v) { return static_cast<std::uint64_t>(static_cast<std::uint32_t>(v) & 0x1FFFFF); };
+    const auto part
+        = [](int v) { return static_cast<std::uint64_t>(static_cast<std::uint32_t>(v) & 0x1FFFFF); };
     return part(bx) << 42 | part(by) << 21 | part(bz);
 }

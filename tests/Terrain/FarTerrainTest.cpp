@@ -1,5 +1,6 @@
-#include "Graphics/TerrainTextureRegistry.h"
 #include "Terrain/FarTerrain.h"
+
+#include "Graphics/TerrainTextureRegistry.h"
 #include "World/ManagerFixture.h"
 #include "World/Vox.h"
 #include "World/Voxel.h"
@@ -29,7 +30,8 @@ protected:
     static VoxelPosition along(const Vector3& direction, double r)
     {
         const Vector3 p = direction.normalise() * r;
-        const auto snap = [](double v) { return static_cast<int>(std::lround(v / FarTerrain::STEP)) * FarTerrain::STEP; };
+        const auto snap
+            = [](double v) { return static_cast<int>(std::lround(v / FarTerrain::STEP)) * FarTerrain::STEP; };
         return { snap(p.x), snap(p.y), snap(p.z) };
     }
 
