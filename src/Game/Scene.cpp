@@ -13,6 +13,7 @@
 #include "Interface/Interface.h"
 #include "Player/Player.h"
 #include "Terrain/DataManagerWorld.h"
+#include "Terrain/FarTerrain.h"
 #include "Terrain/Terrain.h"
 #include "Terrain/TerrainRenderer.h"
 #include "World/Planet.h"
@@ -69,6 +70,7 @@ std::vector<Scene::LoadingStep> Scene::loadingSteps()
                 // terrain can start around that point before the player exists.
                 terrainWorld = std::make_unique<DataManagerWorld>(*dataManager);
                 terrain = std::make_unique<Terrain>(*terrainWorld, camera->eye);
+                terrain->setFarLevel(std::make_unique<FarTerrain>(*dataManager));
                 terrain->launch();
             } },
         { StartupPhases::Sounds,

@@ -48,5 +48,7 @@ public:
     double fieldOfView = 60.0;
     double aspect = 1.0;
     double nearPlane = 0.1;
-    double farPlane = 500.0;
+    // Far enough for the whole planet from a few radii away; the depth
+    // precision near the viewer hangs on the near plane alone.
+    double farPlane = 4000.0;
 };

@@ -3,6 +3,7 @@
 #include "Graphics/Camera.h"
 #include "Graphics/TerrainTextureRegistry.h"
 #include "Interface/Console.h"
+#include "Terrain/FarTerrain.h"
 #include "Terrain/TerrainBlock.h"
 #include "Terrain/VoxelWorld.h"
 #include "Terrain/WaterBlock.h"
@@ -15,6 +16,8 @@
 namespace {
 
 const auto PASS_PAUSE = std::chrono::milliseconds(10);
+// The far level's share of a pass: a ring move waits for at most this.
+const auto FAR_SLICE = std::chrono::milliseconds(15);
 // How often the edit worker looks again while only cells being moved wait.
 const auto MOVING_CELL_RETRY = std::chrono::milliseconds(2);
 // The longest a frame waits for the edit worker: idle time, not work, and
@@ -123,8 +126,25 @@ void Terrain::runPass()
         const Vector3 at = viewer();
         follow(fine, at);
         follow(coarse, at);
+        if (far) {
+            const int half = coarse.count / 2;
+            const VoxelBox low
+                = coarse.boxOf({ coarse.centre[0] - half, coarse.centre[1] - half, coarse.centre[2] - half });
+            const VoxelBox high
+                = coarse.boxOf({ coarse.centre[0] + half, coarse.centre[1] + half, coarse.centre[2] + half });
+            {
+                std::lock_guard<std::mutex> guard(terrainLock);
+                far->setHidden({ low.x0, high.x1, low.y0, high.y1, low.z0, high.z1 });
+            }
+            far->work(terrainLock, FAR_SLICE);
+        }
     }
     passFinished = true;
+}
+
+void Terrain::setFarLevel(std::unique_ptr<FarTerrain> level)
+{
+    far = std::move(level);
 }
 
 void Terrain::setViewerPosition(const Vector3& position)
@@ -258,6 +278,8 @@ void Terrain::update(double dt)
         cell->terrain->update(dt);
         cell->water->update(dt);
     }
+    if (far)
+        far->update(terrainLock, dt);
     world.saveTick(dt);
     queueEdits();
 }
@@ -283,6 +305,8 @@ void Terrain::queueEdits()
 
 void Terrain::markTerrainDirty(int x, int y, int z)
 {
+    if (far)
+        far->markDirty(x, y, z);
     markDirty(x, y, z, false);
 }
 

@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+class FarTerrain;
 class TerrainBlock;
 class VoxelWorld;
 
@@ -23,7 +24,8 @@ class VoxelWorld;
 // voxels sampled every 4, both centred on the viewer's cell. The terrain
 // update thread builds every cell on its first pass, then every 10 ms moves
 // the cells that fell out of a ring's window to the places that came into
-// it, nearest first, meshing each as it goes. The main thread uploads the
+// it, nearest first, meshing each as it goes, and then spends a short slice
+// on the far level, if it has one. The main thread uploads the
 // blocks, queues the cells that edits touched and answers the "terrain"
 // console commands. The edit worker remeshes the queued cells, fine ring
 // first, as soon as they are queued: queued right after the tools ran, a fine
@@ -125,6 +127,12 @@ public:
     // After isBuilt(): every cell, fine ring first.
     const std::vector<std::unique_ptr<GridCell>>& cells() const { return allCells; }
 
+    // Gives the terrain the whole planet at a coarse level, built by the
+    // update thread after the rings, a slice a pass; before launch.
+    void setFarLevel(std::unique_ptr<FarTerrain> level);
+    // Null without one; its lists are read with terrainLock held.
+    FarTerrain* farLevel() const { return far.get(); }
+
     // Reloads the render programs for the "reloadShaders" command; set by the render pass.
     std::function<void()> reloadShaders;
     std::string handleCommand(const std::deque<std::string>& words) override;
@@ -152,6 +160,7 @@ private:
     TerrainRing fine;
     TerrainRing coarse;
     std::vector<std::unique_ptr<GridCell>> allCells;
+    std::unique_ptr<FarTerrain> far;
 
     std::mutex terrainLock;
     mutable std::mutex viewerMutex;

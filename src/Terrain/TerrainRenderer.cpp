@@ -10,6 +10,7 @@
 #include "Interface/ImageContainer.h"
 #include "Interface/Interface.h"
 #include "Terrain/DepthPick.h"
+#include "Terrain/FarTerrain.h"
 #include "Terrain/GridCell.h"
 #include "Terrain/Terrain.h"
 #include "Terrain/TerrainBlock.h"
@@ -242,6 +243,9 @@ void TerrainRenderer::renderCells(const std::vector<GridCell*>& fineVisible,
     frame.planet = Planet::getInstance();
     frame.sun = frame.planet ? frame.planet->sunPosition() : Vector3();
     frame.light = Daylight::at(frame.sun, frame.eye, frame.eye.normalise());
+    const FarTerrain* far = terrain.farLevel();
+    if (far && far->isBuilt() && frame.planet)
+        FarTerrain::openHaze(frame.light, frame.planet->heightAt(frame.eye), frame.planet->radius);
     // The scene's two lamps (Page Down, Page Up): the main one is the sun's
     // light, the other a blue fill.
     if (const Lights* lights = Lights::getInstance()) {
@@ -273,8 +277,13 @@ void TerrainRenderer::renderCells(const std::vector<GridCell*>& fineVisible,
     std::vector<GridCell*> drawnFine;
     std::vector<GridCell*> drawnCoarse;
     drawTerrain(frame, fineVisible, drawnFine);
-    setStencil(GL_NOTEQUAL, GL_KEEP);
+    // The coarse ring marks what it draws too, for the far level behind it.
+    setStencil(GL_NOTEQUAL, GL_REPLACE);
     drawTerrain(frame, coarseVisible, drawnCoarse);
+    if (far) {
+        setStencil(GL_NOTEQUAL, GL_KEEP);
+        lastPass.farTerrain = drawFarTerrain(frame, *far);
+    }
     lastPass.fineTerrain = static_cast<int>(drawnFine.size());
     lastPass.coarseTerrain = static_cast<int>(drawnCoarse.size());
     glClear(GL_STENCIL_BUFFER_BIT);
@@ -346,6 +355,22 @@ void TerrainRenderer::drawTerrain(
         drawBlock(*cell->terrain, terrainProgram->program);
         drawn.push_back(cell);
     }
+}
+
+int TerrainRenderer::drawFarTerrain(const Frame& frame, const FarTerrain& far)
+{
+    int drawn = 0;
+    for (const FarTerrain::Chunk& chunk : far.visible()) {
+        const VoxelBox& box = chunk.box;
+        const float corners[6]
+            = { static_cast<float>(box.x0), static_cast<float>(box.y0), static_cast<float>(box.z0),
+                  static_cast<float>(box.x1), static_cast<float>(box.y1), static_cast<float>(box.z1) };
+        if (frame.frustum.classifyBox(corners) == Frustum::Outside || far.isHidden(box, frame.eye))
+            continue;
+        drawBlock(*chunk.block, terrainProgram->program);
+        ++drawn;
+    }
+    return drawn;
 }
 
 void TerrainRenderer::drawVegetation(const Frame& frame, const std::vector<GridCell*>& fineCells)

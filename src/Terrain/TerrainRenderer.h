@@ -14,6 +14,7 @@
 #include <vector>
 
 class ComponentContainer;
+class FarTerrain;
 class ImageContainer;
 class Terrain;
 class VisualBlock;
@@ -25,7 +26,9 @@ struct GridCell;
 // the colour-picking buffer.
 //
 // Each frame it draws the visible cells of both rings (coarse terrain only
-// where no fine terrain was drawn, cells outside the view skipped), reads
+// where no fine terrain was drawn, cells outside the view skipped) and the
+// terrain's far level where neither ring drew, under a haze that opens
+// with height, reads
 // back the world position under the cursor and marks it, draws grass on the
 // drawn fine cells and water on all drawn cells, draws the models into the
 // picking buffer to learn which instance is under the cursor, and draws the
@@ -44,6 +47,7 @@ public:
         int vegetation = 0;
         int fineWater = 0;
         int coarseWater = 0;
+        int farTerrain = 0;
     };
 
     // Loads the models, programs and textures and makes the picking buffer
@@ -110,6 +114,7 @@ private:
     struct Frame;
 
     void drawTerrain(const Frame& frame, const std::vector<GridCell*>& cells, std::vector<GridCell*>& drawn);
+    int drawFarTerrain(const Frame& frame, const FarTerrain& far);
     int drawWater(const std::vector<GridCell*>& cells);
     void drawVegetation(const Frame& frame, const std::vector<GridCell*>& fineCells);
     void pickInstance(const Frame& frame, int cursorX, int cursorY);

@@ -336,24 +336,30 @@ double DatablockAnalyzer::overlayAt(const datablock& block, int lx, int ly, int 
 double DatablockAnalyzer::densityOf(const datablock& block, int lx, int ly, int lz, double climate,
     const ClimateZone** zone, const double* standInOverlay)
 {
-    const double x = block.minX() + lx;
-    const double y = block.minY() + ly;
-    const double z = block.minZ() + lz;
+    return densityAtVoxel(block.minX() + lx, block.minY() + ly, block.minZ() + lz, climate, zone,
+        [&] { return standInOverlay ? *standInOverlay : overlayAt(block, lx, ly, lz); });
+}
+
+template <typename Overlay, typename Climate>
+double DatablockAnalyzer::densityAtVoxel(int vx, int vy, int vz, double climate, const ClimateZone** zone,
+    Overlay overlay, Climate climateOf) const
+{
+    const double x = vx;
+    const double y = vy;
+    const double z = vz;
     const double h = planet.heightAt(x, y, z);
     if (h >= airHeight)
         return -1.0;
     if (h < DEEP_ROCK_HEIGHT || h <= solidHeight)
         return 1.0;
     ClimateParams params;
-    const double overlay = standInOverlay ? *standInOverlay : overlayAt(block, lx, ly, lz);
-    const ClimateZone& found = zoneForValues(&params, climate, overlay);
+    const ClimateZone& found = zoneForValues(&params, climateOf(climate), overlay());
     if (zone)
         *zone = &found;
     return densityAtHeight(x, y, z, h, params);
 }
 
-bool DatablockAnalyzer::overlayFreeAround(
-    const datablock& block, int lx, int ly, int lz, double overlay) const
+bool DatablockAnalyzer::overlayFreeAround(int x, int y, int z, double overlay) const
 {
     // Seen from the planet's centre, a step of 1 at distance r turns the up
     // direction, where the overlay noise is read (at frequency 1 / radius on
@@ -364,7 +370,7 @@ bool DatablockAnalyzer::overlayFreeAround(
     // second octave, twice as fast and half as strong, as much again; and the
     // overlay value is half the noise.
     constexpr double OVERLAY_SLOPE = 25.0;
-    const double r = planet.heightAt(block.minX() + lx, block.minY() + ly, block.minZ() + lz) + planet.radius;
+    const double r = planet.heightAt(x, y, z) + planet.radius;
     if (r < 2.0)
         return false;
     const double reach = OVERLAY_SLOPE / (r - 1.0) + ROUNDING_MARGIN;
@@ -419,13 +425,31 @@ void DatablockAnalyzer::publishStatisticsLocked()
 VoxelKind DatablockAnalyzer::AnalyzeVoxel(datablock& block, int lx, int ly, int lz, double climate)
 {
     const double own = static_cast<double>(block.localVoxel(lx, ly, lz).density()) / Voxel::FULLY_SOLID;
-    // Neighbours across the block face count as ground for the buried test and
-    // as the voxel itself for the slope, so generation never fetches another block.
     // Where the overlay cannot reach any overlay zone within a step, the
     // neighbours take the latitude zones' parameters whatever their own
     // overlay value, and the voxel's value stands in for theirs.
     const double overlay = overlayAt(block, lx, ly, lz);
-    const double* standIn = overlayFreeAround(block, lx, ly, lz, overlay) ? &overlay : nullptr;
+    const int x = block.minX() + lx;
+    const int y = block.minY() + ly;
+    const int z = block.minZ() + lz;
+    const double* standIn = overlayFreeAround(x, y, z, overlay) ? &overlay : nullptr;
+    return classify(x, y, z, lx, ly, lz, own, [&](int, int, int, int nx, int ny, int nz) {
+        Voxel& neighbour = block.localVoxel(nx, ny, nz);
+        if (neighbour.density() != Voxel::UNCOMPUTED_DENSITY)
+            return static_cast<double>(neighbour.density()) / Voxel::FULLY_SOLID;
+        // Kept, so the neighbour's own generation does not compute it again.
+        const double value = densityOf(block, nx, ny, nz, climate, nullptr, standIn);
+        neighbour.setDensity(toVoxelDensity(value));
+        return value;
+    });
+}
+
+template <typename Neighbour>
+VoxelKind DatablockAnalyzer::classify(
+    int x, int y, int z, int lx, int ly, int lz, double own, Neighbour neighbour) const
+{
+    // Neighbours across the block face count as ground for the buried test and
+    // as the voxel itself for the slope, so generation never fetches another block.
     double slope[6];
     bool buried = true;
     for (int i = 0; i < 6; ++i) {
@@ -436,15 +460,8 @@ VoxelKind DatablockAnalyzer::AnalyzeVoxel(datablock& block, int lx, int ly, int 
             slope[i] = own;
             continue;
         }
-        Voxel& neighbour = block.localVoxel(nx, ny, nz);
-        double value;
-        if (neighbour.density() == Voxel::UNCOMPUTED_DENSITY) {
-            // Kept, so the neighbour's own generation does not compute it again.
-            value = densityOf(block, nx, ny, nz, climate, nullptr, standIn);
-            neighbour.setDensity(toVoxelDensity(value));
-        } else {
-            value = static_cast<double>(neighbour.density()) / Voxel::FULLY_SOLID;
-        }
+        const double value
+            = neighbour(x + FACE_OFFSETS[i][0], y + FACE_OFFSETS[i][1], z + FACE_OFFSETS[i][2], nx, ny, nz);
         slope[i] = value;
         buried = buried && value >= 0.0;
     }
@@ -453,6 +470,48 @@ VoxelKind DatablockAnalyzer::AnalyzeVoxel(datablock& block, int lx, int ly, int 
 
     const Vector3 gradient
         = Vector3(slope[1] - slope[0], slope[3] - slope[2], slope[5] - slope[4]).normalise();
-    const Vector3 up = planet.upAt(block.minX() + lx, block.minY() + ly, block.minZ() + lz);
+    const Vector3 up = planet.upAt(x, y, z);
     return gradient.dot(up) > 0.75 ? VoxelKind::TopSurface : VoxelKind::SteepSurface;
+}
+
+DatablockAnalyzer::FirstRead DatablockAnalyzer::firstRead(
+    int x, int y, int z, const std::function<double()>& climateHere, bool withMaterial) const
+{
+    // As generateVoxel and AnalyzeVoxel on a block whose voxels all lack a
+    // density; the climate and the overlay are found only when needed.
+    double climate = 0.0;
+    double overlay = 0.0;
+    bool climateKnown = false;
+    bool overlayKnown = false;
+    const auto climateOnce = [&] {
+        if (!climateKnown)
+            climate = climateHere();
+        climateKnown = true;
+        return climate;
+    };
+    const auto overlayOnce = [&] {
+        if (!overlayKnown)
+            overlay = overlayValue(x, y, z);
+        overlayKnown = true;
+        return overlay;
+    };
+    const ClimateZone* zone = nullptr;
+    const int density = toVoxelDensity(
+        densityAtVoxel(x, y, z, 0.0, &zone, overlayOnce, [&](double) { return climateOnce(); }));
+    if (density == Voxel::FULLY_AIR)
+        return { density, Voxel::AIR_MATERIAL };
+    if (!withMaterial)
+        return { density, Voxel::UNGENERATED_MATERIAL };
+    if (!zone)
+        zone = &zoneForValues(nullptr, climateOnce(), overlayOnce());
+    const int lx = x - datablock::blockCoordinate(x) * datablock::SIZE;
+    const int ly = y - datablock::blockCoordinate(y) * datablock::SIZE;
+    const int lz = z - datablock::blockCoordinate(z) * datablock::SIZE;
+    const bool standIn = overlayFreeAround(x, y, z, overlayOnce());
+    const VoxelKind kind = classify(x, y, z, lx, ly, lz, static_cast<double>(density) / Voxel::FULLY_SOLID,
+        [&](int nx, int ny, int nz, int, int, int) {
+            return densityAtVoxel(
+                nx, ny, nz, climate, nullptr, [&] { return standIn ? overlay : overlayValue(nx, ny, nz); });
+        });
+    return { density, zone->pickMaterial(kind, x, y, z) };
 }

@@ -6,6 +6,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <libnoise/module/perlin.h>
 #include <libnoise/module/ridgedmulti.h>
 #include <memory>
@@ -93,10 +94,27 @@ public:
     // computing and keeping the densities of neighbours that have none. The
     // caller holds the generation lock or knows that no other thread generates.
     VoxelKind AnalyzeVoxel(datablock& block, int lx, int ly, int lz, double climate);
+    // What a voxel holds after its first read when the block holding it is
+    // generated afresh and the voxel is read before any of its face
+    // neighbours there (a neighbour read first would have stored the
+    // voxel's density computed with the neighbour's climate): generateVoxel's
+    // density and, when asked, its material (else UNGENERATED_MATERIAL, or
+    // AIR_MATERIAL for air), without a block. climate is the block's value at
+    // the voxel, asked for only when needed. Any thread, without the lock.
+    struct FirstRead
+    {
+        int density;
+        int material;
+    };
+    FirstRead firstRead(int x, int y, int z, const std::function<double()>& climate, bool withMaterial) const;
     // Generated voxels are counted in the statistic "voxels generated" a block
     // at a time: when generation moves to another block and when this is
     // called (the data manager's thread does on every pass).
     void publishStatistics();
+    // Heights over the radius above which the generator makes only air and
+    // below which only ground.
+    double airAbove() const { return airHeight; }
+    double groundBelow() const { return solidHeight; }
 
 private:
     struct ZoneRange
@@ -126,7 +144,19 @@ private:
         const double* standInOverlay = nullptr);
     // Whether every point within distance 1 of the voxel has its overlay value
     // outside every overlay zone, judged from the voxel's own value.
-    bool overlayFreeAround(const datablock& block, int lx, int ly, int lz, double overlay) const;
+    bool overlayFreeAround(int x, int y, int z, double overlay) const;
+    // densityOf at a world voxel; overlay() gives the overlay value, asked
+    // only where the height leaves the density to the noise.
+    // climateOf(climate) gives the climate, likewise; by default `climate`.
+    template <typename Overlay, typename Climate = double (*)(double)>
+    double densityAtVoxel(
+        int x, int y, int z, double climate, const ClimateZone** zone, Overlay overlay,
+        Climate climateOf = [](double given) { return given; }) const;
+    // The classification of AnalyzeVoxel for the voxel at world (x, y, z),
+    // local (lx, ly, lz), of density `own`; neighbour(x, y, z, lx, ly, lz)
+    // gives the density of a face neighbour inside the block.
+    template <typename Neighbour>
+    VoxelKind classify(int x, int y, int z, int lx, int ly, int lz, double own, Neighbour neighbour) const;
     double densityAtHeight(double x, double y, double z, double h, const ClimateParams& params) const;
     static int toVoxelDensity(double density);
     void publishStatisticsLocked();

@@ -66,19 +66,33 @@ bool datablock::prepareGeneration()
 
 void datablock::computeCornerClimate()
 {
+    corners = cornerClimateOf(*analyzer, bx(), by(), bz());
+}
+
+std::array<double, 8> datablock::cornerClimateOf(const DatablockAnalyzer& analyzer, int bx, int by, int bz)
+{
+    std::array<double, 8> climate;
     for (int corner = 0; corner < 8; ++corner) {
-        const double x = (corner & 4) ? maxX() : minX();
-        const double y = (corner & 2) ? maxY() : minY();
-        const double z = (corner & 1) ? maxZ() : minZ();
-        corners[corner] = analyzer->climateValue(x, y, z);
+        const double x = bx * SIZE + ((corner & 4) ? SIZE - 1 : 0);
+        const double y = by * SIZE + ((corner & 2) ? SIZE - 1 : 0);
+        const double z = bz * SIZE + ((corner & 1) ? SIZE - 1 : 0);
+        climate[corner] = analyzer.climateValue(x, y, z);
     }
+    return climate;
 }
 
 double datablock::climateAt(double x, double y, double z) const
 {
-    const double u = (x - minX()) / (maxX() - minX());
-    const double v = (y - minY()) / (maxY() - minY());
-    const double w = (z - minZ()) / (maxZ() - minZ());
+    return climateAt(corners, bx(), by(), bz(), x, y, z);
+}
+
+double datablock::climateAt(
+    const std::array<double, 8>& corners, int bx, int by, int bz, double x, double y, double z)
+{
+    const double minX = bx * SIZE, minY = by * SIZE, minZ = bz * SIZE;
+    const double u = (x - minX) / (SIZE - 1);
+    const double v = (y - minY) / (SIZE - 1);
+    const double w = (z - minZ) / (SIZE - 1);
     const double weightX[2] = { 1.0 - u, u };
     const double weightY[2] = { 1.0 - v, v };
     const double weightZ[2] = { 1.0 - w, w };

@@ -37,6 +37,12 @@ public:
     void computeCornerClimate();
     // Corner climate interpolated trilinearly at a world position inside the block.
     double climateAt(double x, double y, double z) const;
+    // The corner climate a block at block coordinates takes, and the value
+    // those corners give a world position inside it: what a block computes,
+    // for readers that need it without a block.
+    static std::array<double, 8> cornerClimateOf(const DatablockAnalyzer& analyzer, int bx, int by, int bz);
+    static double climateAt(
+        const std::array<double, 8>& corners, int bx, int by, int bz, double x, double y, double z);
     // Null outside the block; otherwise the voxel, generated first if it never was.
     Voxel* getVoxel(int x, int y, int z);
     // The record at a local index (each 0..19), as it is: no generation.

@@ -10,7 +10,8 @@
 # The second run resumes where the world file says, digs a hole with the
 # power dig tool, undoes, redoes and undoes it again; the third finds the
 # ground as it was before the hole, paints (reported on standard output at
-# once) and leaves by the menu.
+# once), flies up and sees the planet's far level below, and leaves by the
+# menu.
 source "$(dirname "$0")/lib.sh"
 
 GROUND="1280x300+0+480"
@@ -334,10 +335,27 @@ xdotool mousedown 1
 frames 2
 xdotool mouseup 1
 wait_for_output "Setting material: 5" 60
+# Free flight (F5) up for half a minute, running, then a look straight down:
+# far above both rings the far level shows the ground below.
+read -r fx fy fz <<<"$(user_position)"
+key F5
+for _ in $(seq 9); do pointer_step 0 -100; done
+xdotool keydown shift keydown w
+sleep 30
+xdotool keyup w keyup shift
+for _ in $(seq 12); do pointer_step 0 100; done
+frames 2
+ground_below() { above "$(share "$1" "$CENTRE" "b < r || b < g")" 0.6; }
+shot_until high-above ground_below 10 >/dev/null
 key Escape
 shot_until leaving menu >/dev/null
 click 640 340
 wait_for_exit
+read -r height <<<"$(awk -v p="$(user_position)" 'BEGIN { split(p, q); print sqrt(q[1] ^ 2 + q[2] ^ 2 + q[3] ^ 2) - 500 }')"
+echo "flew up to $height units over the radius"
+above "$height" 180 || fail "free flight reached only $height units up"
+# The next run starts where this one stood before it flew.
+sed -i -e "/^user x\$/{n;s/.*/$fx/}" -e "/^user y\$/{n;s/.*/$fy/}" -e "/^user z\$/{n;s/.*/$fz/}" "$WORLD/map.file"
 
 # A block that cannot be saved in play is fatal: the message and status 1,
 # without the words of a failed start. Files in place of the data folders
