@@ -18,7 +18,6 @@ configure() {
 export ALSOFT_DRIVERS=null
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export ASAN_OPTIONS="detect_leaks=1"
-export LSAN_OPTIONS="suppressions=$root/tests/support/lsan.supp"
 configure "$root/build-asan" "-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer"
 (cd "$root/build-asan" && ctest --output-on-failure -j "$(nproc)" -L 'unit|gl|fuzz')
 

@@ -11,9 +11,9 @@
 
 namespace {
 // The OpenGL driver (Mesa's *_dri.so) is unloaded at exit, before the leak
-// checker of the sanitizer builds reports what the driver keeps for the life
-// of the process; its frames would then be nameless and could not be told
-// from ours. Kept loaded, they are named and tests/support/lsan.supp matches them.
+// checker of the sanitizer builds looks: what the driver keeps for the life of
+// the process, held by its own globals, would then show as nameless leaks
+// that could not be told from ours. Kept loaded, it still holds them.
 void keepDriverLoaded()
 {
     dl_iterate_phdr(
