@@ -58,12 +58,15 @@ public:
     {
         cell(lx, ly, lz).store(static_cast<std::int8_t>(value), std::memory_order_relaxed);
     }
+    // Every value, indexed (lx * 20 + ly) * 20 + lz: the order of the water file.
+    using Cell = std::atomic<std::int8_t>;
+    Cell* values() { return water.data(); }
+    const Cell* values() const { return water.data(); }
 
     datablock* terrainBlock() const { return terrain; }
     bool contains(int x, int y, int z) const;
 
 private:
-    using Cell = std::atomic<std::int8_t>;
     Cell& cell(int lx, int ly, int lz) { return water[(lx * SIZE + ly) * SIZE + lz]; }
     const Cell& cell(int lx, int ly, int lz) const { return water[(lx * SIZE + ly) * SIZE + lz]; }
     void place(datablock* terrain, int bx, int by, int bz, const std::string& filename);

@@ -48,6 +48,9 @@ public:
     // The record at a local index (each 0..19), as it is: no generation.
     Voxel& localVoxel(int lx, int ly, int lz) { return voxels[(lx * SIZE + ly) * SIZE + lz]; }
     const Voxel& localVoxel(int lx, int ly, int lz) const { return voxels[(lx * SIZE + ly) * SIZE + lz]; }
+    // Every record, indexed (lx * 20 + ly) * 20 + lz: the order of the block file.
+    Voxel* records() { return voxels.data(); }
+    const Voxel* records() const { return voxels.data(); }
 
     // Block file (DatablockFile). Saving throws "FATAL EXCEPTION" when the file cannot be written.
     void saveToFile() const override;

@@ -237,6 +237,7 @@ TEST_F(TerrainDataManagerTest, ConcurrentEditsReadsAndReuseKeepEveryBlockWholeAc
     auto manager = open(6, true);
     constexpr int WRITERS = 3;
     std::atomic<bool> stop { false };
+    std::atomic<int> writes { 0 };
     std::atomic<int> mismatches { 0 };
     std::vector<std::map<std::array<int, 3>, int>> written(WRITERS);
     auto writer = [&](int id) {
@@ -255,6 +256,7 @@ TEST_F(TerrainDataManagerTest, ConcurrentEditsReadsAndReuseKeepEveryBlockWholeAc
             handle.material(value + 121);
             mismatches += handle.density() != value || Vox(*manager, x, y, 5).density() != value;
             written[id][{ x, y, 5 }] = value;
+            ++writes;
             if (round % 16 == 0)
                 manager->castVoxelRay({ x + 0.5, y + 0.5, 5.5 }, { 0.0, 1.0, 0.0 }, 8.0);
         }
@@ -262,8 +264,10 @@ TEST_F(TerrainDataManagerTest, ConcurrentEditsReadsAndReuseKeepEveryBlockWholeAc
     std::vector<std::thread> threads;
     for (int id = 0; id < WRITERS; ++id)
         threads.emplace_back(writer, id);
+    // Three seconds, and long enough for a few hundred writes on a slow
+    // (sanitized, busy) machine.
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(3);
-    while (std::chrono::steady_clock::now() < end) {
+    while (std::chrono::steady_clock::now() < end || writes < 300) {
         drain(*manager, &TerrainDataManager::popChangedVoxel);
         drain(*manager, &TerrainDataManager::popChangedWater);
         manager->saveTick(0.016);

@@ -232,6 +232,13 @@ frames() {
   done
 }
 
+# look_down: 45 degrees below the horizon, where the tools reach the ground,
+# in steps the pointer can make inside the screen.
+look_down() {
+  capture_pointer
+  for _ in 1 2 3; do pointer_step 0 100; done
+}
+
 # wait_until_loaded: waits until the loading screen has given way to the
 # world; keys and clicks do not reach the interface while it is up. The
 # loading screen is black along its top edge and has the white end mark of its

@@ -49,13 +49,6 @@ coarse_difference() {
   { compare -metric RMSE "$1" "$2" null: 2>&1 || true; } | sed -n 's/.*(\([0-9.e-]*\)).*/\1/p' | awk '{ printf "%d\n", $1 * 1000 }'
 }
 
-# look_down: 45 degrees below the horizon, where the tools reach the ground,
-# in steps the pointer can make inside the screen.
-look_down() {
-  capture_pointer
-  for _ in 1 2 3; do pointer_step 0 100; done
-}
-
 start_game
 grep -q "^GLSL: ready\.$" "$WORK/stdout.txt" || fail "no \"GLSL: ready.\" line"
 [ "$(window_size)" = "1280x800" ] || fail "window is $(window_size), settings.ini asks for 1280x800"
