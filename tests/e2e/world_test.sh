@@ -97,8 +97,10 @@ above "$x" 470 && above 530 "$x" && [ "$y $z" = "0 0" ] || fail "start at $x $y 
 # F, and every pixel of one motion counts: 300 pixels right (45 degrees)
 # bring what showed 320 pixels right of the centre to 255 pixels left of it,
 # and 300 back give the view it started from, pitched neither up nor down.
-# The sun moves meanwhile, which changes the light on the ground a little.
+# A new world's day lasts two minutes: the sun stands still from here on,
+# lest its light on the ground change between the pictures.
 captured
+console_command "planet pause"
 frames 1
 ahead="$(screenshot ahead)"
 pointer_step 300 0
@@ -115,11 +117,10 @@ back="$(coarse_difference "$view" "$(view_shot turned-back)")"
 echo "300 pixels right: the right of the view moved left ($moved, unmoved $stayed), the view changed by $turn, and back again left $back"
 [ $((3 * moved)) -lt "$stayed" ] && [ $((3 * back)) -lt "$turn" ] || fail "one 300-pixel motion did not turn the view by 45 degrees and back"
 
-# The interface, over a world at a standstill at noon. The console's band
+# The interface, over the world standing still at noon. The console's band
 # darkens what lies behind it and ends 325 pixels down (edge FILE WIDTH).
 edge() { [ "$(brightness "$1" $(($2 / 2)) 330)" -gt $(($(brightness "$1" $(($2 / 2)) 320) + 150)) ]; }
 no_console() { ! edge "$1" 1280; }
-console_command "planet pause"
 world="$(shot_until world no_console)"
 # "stats show" brings up white text on a translucent panel 400 pixels from the
 # right edge, growing up from 15 pixels above the bottom edge.
