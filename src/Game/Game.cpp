@@ -281,7 +281,11 @@ void Game::processEvents()
             break;
         case sf::Event::LostFocus:
             EventDispatcher::getInstance().notifyFocus(false);
-            scene->captureMouse = false;
+            // The focus may move while the window first maps (it does under a
+            // bare X server); the pointer is the player's to free only once
+            // the world shows.
+            if (!interface->loading)
+                scene->captureMouse = false;
             break;
         case sf::Event::GainedFocus:
             EventDispatcher::getInstance().notifyFocus(true);
@@ -356,8 +360,21 @@ void Game::mouseButton(sf::Mouse::Button button, int x, int y, bool pressed)
         scene->player->onMouseButton(button, pressed);
 }
 
+bool Game::warpEcho(int x, int y)
+{
+    const Window& win = Window::getInstance();
+    if (warpEchoes == 0 || x != win.width / 2 || y != win.height / 2)
+        return false;
+    --warpEchoes;
+    lastMouseX = lastDragX = x;
+    lastMouseY = lastDragY = y;
+    return true;
+}
+
 void Game::freeMotion(int x, int y)
 {
+    if (warpEcho(x, y))
+        return;
     const Window& win = Window::getInstance();
     if (!interface->loading && !interface->mouseMoved(x, win.height - y) && win.mouseMode == 1)
         scene->player->onMouseMotion(x, win.height - y, x - lastMouseX, lastMouseY - y);
@@ -367,6 +384,8 @@ void Game::freeMotion(int x, int y)
 
 void Game::dragMotion(int x, int y)
 {
+    if (warpEcho(x, y))
+        return;
     const Window& win = Window::getInstance();
     if (!interface->loading && !interface->mouseDragged(x, win.height - y) && win.mouseMode == 1)
         scene->player->onMouseMotion(x - lastDragX, lastDragY - y);
@@ -383,13 +402,27 @@ void Game::update()
     }
 
     if (win.mouseMode == 1) {
-        const int centreX = static_cast<int>(static_cast<unsigned>(win.width) / 2);
-        const int centreY = static_cast<int>(static_cast<unsigned>(win.height) / 2);
-        lastMouseX = lastDragX = centreX;
-        lastMouseY = lastDragY = centreY;
-        sf::Mouse::setPosition({centreX, centreY}, window);
+        // Motions still queued happened before this move and are measured
+        // from the last position seen; the move's own motion event, met at
+        // the centre, only puts that position back there.
+        const sf::Vector2i centre(win.width / 2, win.height / 2);
+        const sf::Vector2i pointer = sf::Mouse::getPosition(window);
+        // The last position seen may be long out of date when the capture
+        // begins: the window may have moved under a resting pointer, or the
+        // pointer left it, without a motion event.
+        if (!pointerHeld) {
+            lastMouseX = lastDragX = pointer.x;
+            lastMouseY = lastDragY = pointer.y;
+            warpEchoes = 0;
+            pointerHeld = true;
+        }
+        if (pointer != centre) {
+            sf::Mouse::setPosition(centre, window);
+            ++warpEchoes;
+        }
         window.setMouseCursorVisible(false);
     } else {
+        pointerHeld = false;
         window.setMouseCursorVisible(true);
     }
 

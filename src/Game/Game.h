@@ -55,6 +55,9 @@ private:
     void resize(int width, int height);
     void keyPressed(const sf::Event::KeyEvent& key);
     void mouseButton(sf::Mouse::Button button, int x, int y, bool pressed);
+    // Whether a motion event to (x, y) is the echo of the pointer's move back
+    // to the window centre; if so the look-around positions restart there.
+    bool warpEcho(int x, int y);
     void freeMotion(int x, int y);
     void dragMotion(int x, int y);
     void shutdown();
@@ -78,6 +81,10 @@ private:
     int lastMouseX = 0, lastMouseY = 0;
     int lastDragX = 0, lastDragY = 0;
     bool leftHeld = false, rightHeld = false;
+    // Moves of the pointer back to the centre whose motion events are still to come.
+    int warpEchoes = 0;
+    // Whether the last update held the pointer at the centre.
+    bool pointerHeld = false;
     std::string fpsText;
     sf::Clock updateClock;
     int appliedWidth = 0, appliedHeight = 0;

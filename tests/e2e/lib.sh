@@ -193,23 +193,18 @@ centred() {
   grep -qx "X=$((x + ${size%x*} / 2))" <<<"$location" && grep -qx "Y=$((y + ${size#*x} / 2))" <<<"$location"
 }
 
-# capture_pointer: a focus change at start-up (there is no window manager
-# here) frees the pointer, and F takes it again. A slow frame can leave a
-# captured pointer where it was for seconds, so the pointer is nudged off the
-# centre until the game is seen bringing it back, and F pressed only when it
-# has not for a good while.
-capture_pointer() {
-  local size
+# captured: fails unless the game holds the pointer at the window's centre,
+# nudging it off the centre and waiting for the game to bring it back. A slow
+# frame can leave a captured pointer where it was for many seconds.
+captured() {
+  local size waited=0
   size="$(window_size)"
-  for _ in 1 2 3 4 5 6; do
-    xdotool mousemove --window "$GAME_WINDOW" $((${size%x*} / 2)) $((${size#*x} / 2 + 1))
-    for _ in $(seq 20); do
-      sleep 0.25
-      centred && return
-    done
-    key f
+  xdotool mousemove --window "$GAME_WINDOW" $((${size%x*} / 2)) $((${size#*x} / 2 + 1))
+  until centred; do
+    sleep 0.25
+    waited=$((waited + 1))
+    [ "$waited" -lt 240 ] || fail "the game does not hold the pointer"
   done
-  fail "the game does not take the pointer"
 }
 
 # pointer_step DX DY: moves the captured pointer and waits for the frame that
@@ -235,8 +230,25 @@ frames() {
 # look_down: 45 degrees below the horizon, where the tools reach the ground,
 # in steps the pointer can make inside the screen.
 look_down() {
-  capture_pointer
+  captured
   for _ in 1 2 3; do pointer_step 0 100; done
+}
+
+# coarse FILE [GEOMETRY]: the region GEOMETRY of a shot (by default the middle
+# of the window, where the ground ahead shows clear of the heads-up texts)
+# seen at 32 x 16 pixels, so a view moved by a fraction of a pixel or a
+# swaying blade of grass hardly counts; prints its path.
+coarse() {
+  local out
+  out="$WORK/coarse-$(basename "$1" .png)-${2:-view}.ppm"
+  convert "$1" -crop "${2:-640x266+320+266}" +repage -scale '32x16!' "$out"
+  echo "$out"
+}
+view_shot() { coarse "$(screenshot "$1")"; }
+
+# coarse_difference A B: how far apart two coarse shots are, in thousandths.
+coarse_difference() {
+  { compare -metric RMSE "$1" "$2" null: 2>&1 || true; } | sed -n 's/.*(\([0-9.e-]*\)).*/\1/p' | awk '{ printf "%d\n", $1 * 1000 }'
 }
 
 # wait_until_loaded: waits until the loading screen has given way to the

@@ -1,12 +1,13 @@
 # One new world through three runs of the game.
 #
 # The first run creates the world with its folders, world file and an empty
-# key bindings file while the loading bar grows, then shows the interface
-# over the world at noon (the statistics, the console over everything else,
-# windows kept clear of the heads-up bar on a resize, the menu and its About
-# pages), the rendered world (textured ground, blue sky, wireframe on F4, the
-# two lamps on Page Down and Page Up, the picking sphere, water with moving
-# caustics), walks, and lets the sky turn to night.
+# key bindings file while the loading bar grows, holds the pointer from the
+# first world frame and turns by all of one large motion of it, then shows
+# the interface over the world at noon (the statistics, the console over
+# everything else, windows kept clear of the heads-up bar on a resize, the
+# menu and its About pages), the rendered world (textured ground, blue sky,
+# wireframe on F4, the two lamps on Page Down and Page Up, the picking sphere,
+# water with moving caustics), walks, and lets the sky turn to night.
 # The second run resumes where the world file says, digs a hole with the
 # power dig tool, undoes, redoes and undoes it again; the third finds the
 # ground as it was before the hole, paints (reported on standard output at
@@ -24,8 +25,7 @@ block_files() { find "$WORLD/data" -type f | wc -l; }
 
 # look_until DX DY NAME CHECK ATTEMPTS: turns the view by a pointer motion
 # until `CHECK FILE` holds for the screenshot NAME, taken once the turned view
-# shows. A motion that arrives while the game puts the pointer back at the
-# centre can be lost, so turning on is the remedy.
+# shows.
 look_until() {
   local i
   for ((i = 0; i < $5; i++)); do
@@ -34,19 +34,6 @@ look_until() {
     $4 "$(screenshot "$3")" && return
   done
   fail "$3: \"$4\" never held"
-}
-
-# view_shot NAME: the middle of the window (where the ground ahead shows,
-# clear of the heads-up texts) seen at 32 x 16 pixels, so a view moved by a
-# fraction of a pixel or a swaying blade of grass hardly counts; prints its path.
-view_shot() {
-  convert "$(screenshot "$1")" -crop 640x266+320+266 +repage -scale '32x16!' "$WORK/$1.ppm"
-  echo "$WORK/$1.ppm"
-}
-
-# coarse_difference A B: how far apart two view shots are, in thousandths.
-coarse_difference() {
-  { compare -metric RMSE "$1" "$2" null: 2>&1 || true; } | sed -n 's/.*(\([0-9.e-]*\)).*/\1/p' | awk '{ printf "%d\n", $1 * 1000 }'
 }
 
 start_game
@@ -93,12 +80,34 @@ done
 # The ground search climbs from the planet's centre along +x to the surface.
 read -r x y z <<<"$(user_position)"
 above "$x" 470 && above 530 "$x" && [ "$y $z" = "0 0" ] || fail "start at $x $y $z"
+# The pointer is held for looking around from the first world frame, without
+# F, and every pixel of one motion counts: 300 pixels right (45 degrees)
+# bring what showed 320 pixels right of the centre to 255 pixels left of it,
+# and 300 back give the view it started from, pitched neither up nor down.
+# A new world's day lasts two minutes: the sun stands still from here on,
+# lest its light on the ground change between the pictures.
+captured
+console_command "planet pause"
+frames 1
+ahead="$(screenshot ahead)"
+pointer_step 300 0
+frames 1
+turned="$(screenshot turned)"
+pointer_step -300 0
+frames 1
+right="$(coarse "$ahead" 160x400+880+250)"
+moved="$(coarse_difference "$right" "$(coarse "$turned" 160x400+305+250)")"
+stayed="$(coarse_difference "$right" "$(coarse "$turned" 160x400+880+250)")"
+view="$(coarse "$ahead")"
+turn="$(coarse_difference "$view" "$(coarse "$turned")")"
+back="$(coarse_difference "$view" "$(view_shot turned-back)")"
+echo "300 pixels right: the right of the view moved left ($moved, unmoved $stayed), the view changed by $turn, and back again left $back"
+[ $((3 * moved)) -lt "$stayed" ] && [ $((3 * back)) -lt "$turn" ] || fail "one 300-pixel motion did not turn the view by 45 degrees and back"
 
-# The interface, over a world at a standstill at noon. The console's band
+# The interface, over the world standing still at noon. The console's band
 # darkens what lies behind it and ends 325 pixels down (edge FILE WIDTH).
 edge() { [ "$(brightness "$1" $(($2 / 2)) 330)" -gt $(($(brightness "$1" $(($2 / 2)) 320) + 150)) ]; }
 no_console() { ! edge "$1" 1280; }
-console_command "planet pause"
 world="$(shot_until world no_console)"
 # "stats show" brings up white text on a translucent panel 400 pixels from the
 # right edge, growing up from 15 pixels above the bottom edge.
@@ -204,7 +213,7 @@ shot_until fill-off as_lit >/dev/null
 # W held for about a second carries the player over the ground at two units a
 # second. The first update with W held may count the time since the one
 # before, so the walk may last from a frame before the press to the release.
-capture_pointer
+captured
 standing="$(screenshot standing)"
 began="$(date +%s.%N)"
 frames 1
