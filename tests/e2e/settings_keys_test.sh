@@ -45,7 +45,10 @@ for _ in $(seq 40); do grep -qx "framerate_limit 30" "$ini" && break || sleep 0.
 grep -qx "framerate_limit 30" "$ini" || fail "the frame-rate limit did not reach the file: $(cat "$ini")"
 key Escape Escape
 
-# "screenshot" from the open console saves the frame beneath it.
+# "screenshot" from the open console saves the frame beneath it. The sun
+# stands still meanwhile: in a two-minute day the light moves between the
+# saved frame and the one it is compared with.
+console_command "planet pause"
 console_command screenshot
 wait_for_output "Screenshot saved: "
 png="$WORK/$(sed -n 's/^Screenshot saved: //p' "$WORK/stdout.txt")"

@@ -210,6 +210,19 @@ shot_until fill-on bluer >/dev/null
 key Page_Up
 shot_until fill-off as_lit >/dev/null
 
+# Down to the ground in front, where the cursor picks a point.
+marked() { above "$(share "$1" "$CENTRE" "r > 0.7 && g < 0.25 && b < 0.25")" 0.01; }
+look_until 0 100 picking marked 6
+# The lake lies behind the start, a little to the left (looked for before
+# the walk, whose length follows the frame times): about 225 degrees
+# round, turned in steps that keep the pointer inside the screen.
+pointer_step 0 -100
+wet() { above "$(share "$1" "$GROUND" "g > r + 0.08 && b > r + 0.08")" 0.15; }
+look_until 200 0 lake wet 24
+lake="$SHOTS/lake.png"
+moving() { above "$(pixels_differing "$lake" "$1" "$GROUND")" 2000; }
+shot_until lake-later moving >/dev/null
+
 # W held for about a second carries the player over the ground at two units a
 # second. The first update with W held may count the time since the one
 # before, so the walk may last from a frame before the press to the release.
@@ -224,18 +237,6 @@ xdotool keyup w
 released="$(date +%s.%N)"
 frames 1
 [ "$(pixels_differing "$standing" "$(screenshot walked)")" -gt 1000 ] || fail "the view did not change while walking"
-
-# Down to the ground in front, where the cursor picks a point.
-marked() { above "$(share "$1" "$CENTRE" "r > 0.7 && g < 0.25 && b < 0.25")" 0.01; }
-look_until 0 100 picking marked 6
-# The lake lies behind the start, a little to the left: about 225 degrees
-# round, turned in steps that keep the pointer inside the screen.
-pointer_step 0 -100
-wet() { above "$(share "$1" "$GROUND" "g > r + 0.08 && b > r + 0.08")" 0.15; }
-look_until 200 0 lake wet 24
-lake="$SHOTS/lake.png"
-moving() { above "$(pixels_differing "$lake" "$1" "$GROUND")" 2000; }
-shot_until lake-later moving >/dev/null
 
 # With a ten-second day the sky changes, and half a day on the ground is dark.
 console_command "planet dayLength 10"
