@@ -453,8 +453,9 @@ void FarTerrain::applyEdits(std::mutex& listLock)
     }
 }
 
-void FarTerrain::update(std::mutex& listLock, double dt)
+bool FarTerrain::update(std::mutex& listLock, double dt)
 {
+    const bool built = isBuilt();
     std::vector<FarBlock*> pending;
     {
         std::lock_guard<std::mutex> guard(listLock);
@@ -467,6 +468,7 @@ void FarTerrain::update(std::mutex& listLock, double dt)
     }
     for (FarBlock* block : pending)
         block->update(dt);
+    return built && pending.empty();
 }
 
 bool FarTerrain::isHidden(const VoxelBox& box, const Vector3& eye) const

@@ -58,8 +58,9 @@ public:
     // grid edge (where vertices are placed); other voxels do not show at this
     // resolution.
     void markDirty(int x, int y, int z);
-    // Main thread: hands the finished meshes to OpenGL, a few a frame.
-    void update(std::mutex& listLock, double dt);
+    // Main thread: hands the finished meshes to OpenGL, a few a frame; true
+    // once the level is built and every mesh of it handed over.
+    bool update(std::mutex& listLock, double dt);
 
     struct Chunk
     {

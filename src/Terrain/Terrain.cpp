@@ -278,8 +278,11 @@ void Terrain::update(double dt)
         cell->terrain->update(dt);
         cell->water->update(dt);
     }
-    if (far)
-        far->update(terrainLock, dt);
+    // Said once: from then on the planet shows whole, with the haze widened.
+    if (far && far->update(terrainLock, dt) && !farShown) {
+        farShown = true;
+        std::cout << "Far terrain shown." << std::endl;
+    }
     world.saveTick(dt);
     queueEdits();
 }

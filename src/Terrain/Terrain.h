@@ -161,6 +161,8 @@ private:
     TerrainRing coarse;
     std::vector<std::unique_ptr<GridCell>> allCells;
     std::unique_ptr<FarTerrain> far;
+    // Main thread: the far level was reported shown.
+    bool farShown = false;
 
     std::mutex terrainLock;
     mutable std::mutex viewerMutex;

@@ -45,9 +45,11 @@ for _ in $(seq 40); do grep -qx "framerate_limit 30" "$ini" && break || sleep 0.
 grep -qx "framerate_limit 30" "$ini" || fail "the frame-rate limit did not reach the file: $(cat "$ini")"
 key Escape Escape
 
-# "screenshot" from the open console saves the frame beneath it. The sun
-# stands still meanwhile: in a two-minute day the light moves between the
-# saved frame and the one it is compared with.
+# "screenshot" from the open console saves the frame beneath it. The scene
+# stands still meanwhile: the far terrain is all shown (the haze widens when
+# it is) and the sun paused, since in a two-minute day the light moves
+# between the saved frame and the one it is compared with.
+wait_for_output "Far terrain shown."
 console_command "planet pause"
 console_command screenshot
 wait_for_output "Screenshot saved: "
