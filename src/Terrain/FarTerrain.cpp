@@ -4,10 +4,12 @@
 #include "Terrain/TerrainBlock.h"
 #include "Terrain/VoxelField.h"
 #include "Terrain/VoxelWorld.h"
+#include "Terrain/WaterBlock.h"
 #include "World/DatablockAnalyzer.h"
 #include "World/Planet.h"
 #include "World/TerrainDataManager.h"
 #include "World/Voxel.h"
+#include "World/WaterDatablock.h"
 #include "World/datablock.h"
 
 #include <algorithm>
@@ -126,9 +128,28 @@ private:
     std::unordered_map<std::uint64_t, FarSampler::Block> opened;
 };
 
+// The sea as an undisturbed world holds it, straight from the planet. The
+// ground hides it where it runs under the ground, so rock need not be told.
+class SeaField : public VoxelField
+{
+public:
+    explicit SeaField(const Planet& planet)
+        : planet(planet)
+    {
+    }
+
+    VoxelSample sample(int x, int y, int z) override
+    {
+        return { WaterDatablock::naturalValue(planet, x, y, z), 0 };
+    }
+
+private:
+    const Planet& planet;
+};
+
 } // namespace
 
-// Serves the samples to the far blocks; the far level has no water.
+// Serves the samples to the far blocks, and the sea to the far seas.
 class FarTerrain::GridWorld : public VoxelWorld
 {
 public:
@@ -141,7 +162,10 @@ public:
     {
         return std::make_unique<GridField>(far.sampler, far.origin, far.points, far.density, far.material);
     }
-    std::unique_ptr<VoxelField> waterField(const VoxelBox&) override { return nullptr; }
+    std::unique_ptr<VoxelField> waterField(const VoxelBox&) override
+    {
+        return std::make_unique<SeaField>(far.planet);
+    }
     bool popChangedVoxel(VoxelPosition&) override { return false; }
     bool popChangedWater(VoxelPosition&) override { return false; }
     void saveTick(double) override { }
@@ -186,8 +210,32 @@ protected:
     void buildArrays(Mesh& mesh) override
     {
         if (far.meshBuilt && !mesh.triangles.empty())
-            far.meshBuilt(chunk, mesh);
+            far.meshBuilt(chunk, mesh, false);
         TerrainBlock::buildArrays(mesh);
+    }
+
+private:
+    FarTerrain& far;
+    const VoxelBox chunk;
+};
+
+// A chunk's sea surface. Made empty, it is meshed once it is given its chunk.
+class FarTerrain::FarSea : public WaterBlock
+{
+public:
+    FarSea(FarTerrain& far, const VoxelBox& chunk)
+        : WaterBlock(VoxelBox { 0, -1, 0, -1, 0, -1 }, far.world.get(), STEP, Clock::Keep)
+        , far(far)
+        , chunk(chunk)
+    {
+    }
+
+protected:
+    void buildArrays(Mesh& mesh) override
+    {
+        if (far.meshBuilt && !mesh.triangles.empty())
+            far.meshBuilt(chunk, mesh, true);
+        WaterBlock::buildArrays(mesh);
     }
 
 private:
@@ -197,8 +245,8 @@ private:
 
 FarTerrain::FarTerrain(TerrainDataManager& manager)
     : sampler(manager)
+    , planet(manager.planet())
 {
-    const Planet& planet = manager.planet();
     const double offCentre
         = std::max({ std::abs(planet.centre.x), std::abs(planet.centre.y), std::abs(planet.centre.z) });
     const double reach = offCentre + planet.radius + manager.analyzer().airAbove() + STEP;
@@ -213,6 +261,7 @@ FarTerrain::FarTerrain(TerrainDataManager& manager)
     density.assign(samples, 0);
     material.assign(samples, Voxel::UNGENERATED_MATERIAL);
     blocks.resize(static_cast<std::size_t>(chunks) * chunks * chunks);
+    seas.resize(blocks.size());
     world = std::make_unique<GridWorld>(*this);
 }
 
@@ -251,21 +300,22 @@ bool FarTerrain::work(std::mutex& listLock, std::chrono::steady_clock::duration 
         case Phase::Materials:
             if (cursor < blocks.size()) {
                 const int chunk = static_cast<int>(cursor++);
-                if (hasSurface(chunk)) {
+                const bool surface = hasSurface(chunk);
+                if (surface)
                     findMaterials(chunk);
-                    surfaceChunks.push_back(chunk);
-                }
+                if (surface || hasOpenSea(chunk))
+                    meshChunks.push_back(chunk);
             } else {
                 phase = Phase::Meshes;
                 cursor = 0;
             }
             break;
         case Phase::Meshes:
-            if (cursor < surfaceChunks.size()) {
-                mesh(listLock, surfaceChunks[cursor++]);
+            if (cursor < meshChunks.size()) {
+                mesh(listLock, meshChunks[cursor++]);
             } else {
                 phase = Phase::Built;
-                std::vector<int>().swap(surfaceChunks);
+                std::vector<int>().swap(meshChunks);
             }
             break;
         case Phase::Built: {
@@ -328,6 +378,30 @@ bool FarTerrain::hasSurface(int chunk) const
     return false;
 }
 
+bool FarTerrain::hasOpenSea(int chunk) const
+{
+    const VoxelBox box = chunkBox(chunk);
+    const double sea = planet.radius + planet.seaLevel;
+    double nearest = 0.0;
+    double farthest = 0.0;
+    const double low[3] = { box.x0 - planet.centre.x, box.y0 - planet.centre.y, box.z0 - planet.centre.z };
+    const double high[3] = { box.x1 - planet.centre.x, box.y1 - planet.centre.y, box.z1 - planet.centre.z };
+    for (int axis = 0; axis < 3; ++axis) {
+        const double inside = std::max({ low[axis], -high[axis], 0.0 });
+        nearest += inside * inside;
+        const double outside = std::max(std::abs(low[axis]), std::abs(high[axis]));
+        farthest += outside * outside;
+    }
+    if (std::sqrt(nearest) > sea || std::sqrt(farthest) < sea)
+        return false;
+    for (int x = box.x0; x <= box.x1; x += STEP)
+        for (int y = box.y0; y <= box.y1; y += STEP)
+            for (int z = box.z0; z <= box.z1; z += STEP)
+                if (density[indexOf(x, y, z)] < 0 && planet.heightAt(x, y, z) < planet.seaLevel)
+                    return true;
+    return false;
+}
+
 void FarTerrain::findMaterials(int chunk)
 {
     // The corners of every cell the surface crosses: the mesher takes its
@@ -383,21 +457,31 @@ void FarTerrain::findMaterials(int chunk)
 
 void FarTerrain::mesh(std::mutex& listLock, int chunk)
 {
-    std::unique_ptr<FarBlock>& block = blocks[static_cast<std::size_t>(chunk)];
-    if (!block) {
-        block = std::make_unique<FarBlock>(*this, chunkBox(chunk));
-        block->setRange(chunkBox(chunk), STEP);
-        std::lock_guard<std::mutex> guard(listLock);
-        made.push_back(block.get());
-    } else {
-        block->rebuild();
+    const VoxelBox box = chunkBox(chunk);
+    std::unique_ptr<FarBlock>& ground = blocks[static_cast<std::size_t>(chunk)];
+    std::unique_ptr<FarSea>& sea = seas[static_cast<std::size_t>(chunk)];
+    std::vector<VisualBlock*> fresh;
+    if (ground) {
+        ground->rebuild();
+    } else if (hasSurface(chunk)) {
+        ground = std::make_unique<FarBlock>(*this, box);
+        ground->setRange(box, STEP);
+        fresh.push_back(ground.get());
+    }
+    // The sea's surface follows from the planet alone: an edit can only open it.
+    if (!sea && hasOpenSea(chunk)) {
+        sea = std::make_unique<FarSea>(*this, box);
+        sea->setRange(box, STEP);
+        fresh.push_back(sea.get());
     }
     std::lock_guard<std::mutex> guard(listLock);
-    shown.erase(
-        std::remove_if(shown.begin(), shown.end(), [&](const Chunk& c) { return c.block == block.get(); }),
+    made.insert(made.end(), fresh.begin(), fresh.end());
+    shown.erase(std::remove_if(shown.begin(), shown.end(), [&](const Chunk& c) { return c.box == box; }),
         shown.end());
-    if (block->hasTriangles())
-        shown.push_back({ chunkBox(chunk), block.get() });
+    TerrainBlock* shownGround = ground && ground->hasTriangles() ? ground.get() : nullptr;
+    WaterBlock* shownSea = sea && sea->hasTriangles() ? sea.get() : nullptr;
+    if (shownGround || shownSea)
+        shown.push_back({ box, shownGround, shownSea });
 }
 
 void FarTerrain::markDirty(int x, int y, int z)
@@ -445,28 +529,26 @@ void FarTerrain::applyEdits(std::mutex& listLock)
                     dirty.insert((a * chunks + b) * chunks + c);
     }
     for (int chunk : dirty) {
-        const bool surface = hasSurface(chunk);
-        if (surface)
+        if (hasSurface(chunk))
             findMaterials(chunk);
-        if (surface || blocks[static_cast<std::size_t>(chunk)])
-            mesh(listLock, chunk);
+        mesh(listLock, chunk);
     }
 }
 
 bool FarTerrain::update(std::mutex& listLock, double dt)
 {
     const bool built = isBuilt();
-    std::vector<FarBlock*> pending;
+    std::vector<VisualBlock*> pending;
     {
         std::lock_guard<std::mutex> guard(listLock);
-        for (FarBlock* block : made)
+        for (VisualBlock* block : made)
             if (block->needsUpload()) {
                 pending.push_back(block);
                 if (pending.size() == UPLOADS_PER_FRAME)
                     break;
             }
     }
-    for (FarBlock* block : pending)
+    for (VisualBlock* block : pending)
         block->update(dt);
     return built && pending.empty();
 }
@@ -499,18 +581,30 @@ FarSampler::Sample FarTerrain::sampleAt(int x, int y, int z) const
 
 std::size_t FarTerrain::memoryBytes() const
 {
-    std::size_t bytes = density.capacity() + material.capacity() + blocks.capacity() * sizeof(blocks[0]);
+    std::size_t bytes = density.capacity() + material.capacity() + blocks.capacity() * sizeof(blocks[0])
+        + seas.capacity() * sizeof(seas[0]);
+    const auto add = [&](const VisualBlock& block, std::size_t blockBytes, std::size_t vertexBytes) {
+        bytes += blockBytes + block.builtVertexCount() * vertexBytes
+            + block.builtTriangleCount() * 3 * sizeof(std::uint16_t);
+    };
     for (const auto& block : blocks)
         if (block)
-            bytes += sizeof(FarBlock) + block->builtVertexCount() * sizeof(MeshVertex)
-                + block->builtTriangleCount() * 3 * sizeof(std::uint16_t);
+            add(*block, sizeof(FarBlock), sizeof(MeshVertex));
+    for (const auto& sea : seas)
+        if (sea)
+            add(*sea, sizeof(FarSea), sizeof(WaterVertex));
     return bytes;
 }
 
-void FarTerrain::openHaze(Daylight& light, double altitude, double radius)
+void FarTerrain::openHaze(Daylight& light, double altitude, double radius, double opening)
 {
     const double h = std::max(altitude, 0.0);
     const double horizon = std::sqrt(2.0 * radius * h + h * h);
-    light.fogStart = std::max(light.fogStart, static_cast<float>(0.5 * horizon));
-    light.fogEnd = std::max(light.fogEnd, static_cast<float>(2.0 * horizon + 200.0));
+    const double t = std::clamp(opening, 0.0, 1.0);
+    const float eased = static_cast<float>(t * t * (3.0 - 2.0 * t));
+    const auto widen = [&](float& edge, double open) {
+        edge += (std::max(edge, static_cast<float>(open)) - edge) * eased;
+    };
+    widen(light.fogStart, 0.5 * horizon);
+    widen(light.fogEnd, 2.0 * horizon + 200.0);
 }

@@ -14,17 +14,22 @@
 #include <mutex>
 #include <vector>
 
+class Planet;
 class TerrainBlock;
 class TerrainDataManager;
+class VisualBlock;
+class WaterBlock;
 struct Daylight;
 
 // The whole planet at a coarse level of detail, drawn behind the two rings
 // from the ground to orbit: samples every STEP voxels over a cube holding
 // every voxel the generator can make ground, meshed by the terrain mesher in
 // chunks of CHUNK voxels (four blocks a side, so each block's samples are
-// read at once). The terrain update thread builds it after the rings, a
-// slice at a time between their moves: the densities block by block, then
-// the materials of the samples at the surface, then the chunk meshes.
+// read at once), and the sea's surface where it lies open over the ground
+// (under the ground it is hidden, and not meshed). The terrain update thread
+// builds it after the rings, a slice at a time between their moves: the
+// densities block by block, then the materials of the samples at the
+// surface, then the chunk meshes.
 // Afterwards it reads again the samples that edits changed and remeshes
 // their chunks. The samples come from a FarSampler, never through the block
 // cache one block per sample.
@@ -65,7 +70,9 @@ public:
     struct Chunk
     {
         VoxelBox box;
+        // Null where the chunk has no ground surface, or no open sea.
         TerrainBlock* block;
+        WaterBlock* sea;
     };
     // Under the list lock: chunks with triangles, and whether a chunk is
     // hidden from an eye, inside the box the rings cover (setHidden) or
@@ -78,13 +85,17 @@ public:
     FarSampler::Sample sampleAt(int x, int y, int z) const;
     // Bytes of samples and meshes held on the CPU side.
     std::size_t memoryBytes() const;
-    // Called on the update thread with every chunk mesh built, e.g. by tests.
-    std::function<void(const VoxelBox& chunk, const Mesh& mesh)> meshBuilt;
+    // Called on the update thread with every chunk mesh built, the ground's
+    // and the sea's, e.g. by tests.
+    std::function<void(const VoxelBox& chunk, const Mesh& mesh, bool sea)> meshBuilt;
 
     // The haze of a viewer `altitude` over the surface of a planet of
     // `radius`: it opens with the view as the viewer rises, so that the far
-    // level shows, and still hides the end of what is drawn.
-    static void openHaze(Daylight& light, double altitude, double radius);
+    // level shows, and still hides the end of what is drawn. `opening` runs
+    // from 0 (the rings' haze) to 1 over the first HAZE_SECONDS the level is
+    // shown, so the view widens gently rather than at once.
+    static void openHaze(Daylight& light, double altitude, double radius, double opening);
+    static constexpr double HAZE_SECONDS = 4.0;
 
 private:
     enum class Phase
@@ -96,16 +107,19 @@ private:
     };
     class GridWorld;
     class FarBlock;
+    class FarSea;
 
     std::size_t indexOf(int x, int y, int z) const;
     VoxelBox chunkBox(int chunk) const;
     void sampleBlock(int block);
     bool hasSurface(int chunk) const;
+    bool hasOpenSea(int chunk) const;
     void findMaterials(int chunk);
     void mesh(std::mutex& listLock, int chunk);
     void applyEdits(std::mutex& listLock);
 
     FarSampler sampler;
+    const Planet& planet;
     // The grid: `points` samples a side from `origin` on each axis.
     int origin;
     int points;
@@ -116,8 +130,9 @@ private:
     std::vector<std::uint8_t> material;
     std::unique_ptr<GridWorld> world;
     std::vector<std::unique_ptr<FarBlock>> blocks;
-    // The chunks with a surface, in build order.
-    std::vector<int> surfaceChunks;
+    std::vector<std::unique_ptr<FarSea>> seas;
+    // The chunks with a surface or open sea, in build order.
+    std::vector<int> meshChunks;
     std::atomic<Phase> phase { Phase::Densities };
     std::size_t cursor = 0;
 
@@ -125,7 +140,7 @@ private:
     Vector3 centre;
     double rockRadius;
     // Every block made, for the uploads.
-    std::vector<FarBlock*> made;
+    std::vector<VisualBlock*> made;
     VoxelBox hidden { 0, -1, 0, -1, 0, -1 };
 
     std::mutex editMutex;

@@ -278,10 +278,11 @@ void Terrain::update(double dt)
         cell->terrain->update(dt);
         cell->water->update(dt);
     }
-    // Said once: from then on the planet shows whole, with the haze widened.
-    if (far && far->update(terrainLock, dt) && !farShown) {
-        farShown = true;
-        std::cout << "Far terrain shown." << std::endl;
+    // Said once, when the haze has widened: from then on the planet shows whole.
+    if (far && far->update(terrainLock, dt) && farOpening < 1.0) {
+        farOpening = std::min(farOpening + dt / FarTerrain::HAZE_SECONDS, 1.0);
+        if (farOpening == 1.0)
+            std::cout << "Far terrain shown." << std::endl;
     }
     world.saveTick(dt);
     queueEdits();

@@ -132,6 +132,9 @@ public:
     void setFarLevel(std::unique_ptr<FarTerrain> level);
     // Null without one; its lists are read with terrainLock held.
     FarTerrain* farLevel() const { return far.get(); }
+    // Main thread: how far the haze has widened for the far level, 0 until
+    // it is built and uploaded, then up to 1 over FarTerrain::HAZE_SECONDS.
+    double farHazeOpening() const { return farOpening; }
 
     // Reloads the render programs for the "reloadShaders" command; set by the render pass.
     std::function<void()> reloadShaders;
@@ -161,8 +164,8 @@ private:
     TerrainRing coarse;
     std::vector<std::unique_ptr<GridCell>> allCells;
     std::unique_ptr<FarTerrain> far;
-    // Main thread: the far level was reported shown.
-    bool farShown = false;
+    // Main thread: see farHazeOpening.
+    double farOpening = 0.0;
 
     std::mutex terrainLock;
     mutable std::mutex viewerMutex;

@@ -244,8 +244,9 @@ void TerrainRenderer::renderCells(const std::vector<GridCell*>& fineVisible,
     frame.sun = frame.planet ? frame.planet->sunPosition() : Vector3();
     frame.light = Daylight::at(frame.sun, frame.eye, frame.eye.normalise());
     const FarTerrain* far = terrain.farLevel();
-    if (far && far->isBuilt() && frame.planet)
-        FarTerrain::openHaze(frame.light, frame.planet->heightAt(frame.eye), frame.planet->radius);
+    if (far && frame.planet)
+        FarTerrain::openHaze(frame.light, frame.planet->heightAt(frame.eye), frame.planet->radius,
+            terrain.farHazeOpening());
     // The scene's two lamps (Page Down, Page Up): the main one is the sun's
     // light, the other a blue fill.
     if (const Lights* lights = Lights::getInstance()) {
@@ -282,21 +283,31 @@ void TerrainRenderer::renderCells(const std::vector<GridCell*>& fineVisible,
     drawTerrain(frame, coarseVisible, drawnCoarse);
     if (far) {
         setStencil(GL_NOTEQUAL, GL_KEEP);
-        lastPass.farTerrain = drawFarTerrain(frame, *far);
+        lastPass.farTerrain = drawFarLevel(frame, *far, false);
     }
     lastPass.fineTerrain = static_cast<int>(drawnFine.size());
     lastPass.coarseTerrain = static_cast<int>(drawnCoarse.size());
-    glClear(GL_STENCIL_BUFFER_BIT);
-    setStencil(GL_ALWAYS, GL_REPLACE);
 
     pickedPosition = unprojectPixel(cursorX, cursorY);
     DebugShapes::getInstance().addSphere(static_cast<float>(pickedPosition.x),
         static_cast<float>(pickedPosition.y), static_cast<float>(pickedPosition.z), pickMarkRadius, 1.0f,
         0.0f, 0.0f);
 
+    ShaderProgram& water = *waterProgram;
+    // The far level's sea, after the pick (the tools work on the ground) and
+    // still behind the rings' ground: their own water covers it there.
+    if (far) {
+        water.use();
+        setFrameUniforms(frame, water);
+        water.setTexture3D("noiseTexture", 0, causticsTexture);
+        lastPass.farSea = drawFarLevel(frame, *far, true);
+        unbindTextures();
+    }
+    glClear(GL_STENCIL_BUFFER_BIT);
+    setStencil(GL_ALWAYS, GL_REPLACE);
+
     drawVegetation(frame, drawnFine);
 
-    ShaderProgram& water = *waterProgram;
     water.use();
     setFrameUniforms(frame, water);
     water.setTexture3D("noiseTexture", 0, causticsTexture);
@@ -357,17 +368,20 @@ void TerrainRenderer::drawTerrain(
     }
 }
 
-int TerrainRenderer::drawFarTerrain(const Frame& frame, const FarTerrain& far)
+int TerrainRenderer::drawFarLevel(const Frame& frame, const FarTerrain& far, bool sea)
 {
     int drawn = 0;
     for (const FarTerrain::Chunk& chunk : far.visible()) {
+        VisualBlock* block = sea ? static_cast<VisualBlock*>(chunk.sea) : chunk.block;
+        if (!block)
+            continue;
         const VoxelBox& box = chunk.box;
         const float corners[6]
             = { static_cast<float>(box.x0), static_cast<float>(box.y0), static_cast<float>(box.z0),
                   static_cast<float>(box.x1), static_cast<float>(box.y1), static_cast<float>(box.z1) };
         if (frame.frustum.classifyBox(corners) == Frustum::Outside || far.isHidden(box, frame.eye))
             continue;
-        drawBlock(*chunk.block, terrainProgram->program);
+        drawBlock(*block, sea ? waterProgram->program : terrainProgram->program);
         ++drawn;
     }
     return drawn;

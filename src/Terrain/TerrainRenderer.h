@@ -48,6 +48,7 @@ public:
         int fineWater = 0;
         int coarseWater = 0;
         int farTerrain = 0;
+        int farSea = 0;
     };
 
     // Loads the models, programs and textures and makes the picking buffer
@@ -114,7 +115,8 @@ private:
     struct Frame;
 
     void drawTerrain(const Frame& frame, const std::vector<GridCell*>& cells, std::vector<GridCell*>& drawn);
-    int drawFarTerrain(const Frame& frame, const FarTerrain& far);
+    // The far level's ground, or its sea, where no ring drew.
+    int drawFarLevel(const Frame& frame, const FarTerrain& far, bool sea);
     int drawWater(const std::vector<GridCell*>& cells);
     void drawVegetation(const Frame& frame, const std::vector<GridCell*>& fineCells);
     void pickInstance(const Frame& frame, int cursorX, int cursorY);

@@ -17,11 +17,12 @@ std::atomic<float> sharedElapsed { 0.0f };
 
 } // namespace
 
-WaterBlock::WaterBlock(const VoxelBox& box, VoxelWorld* world, int step)
+WaterBlock::WaterBlock(const VoxelBox& box, VoxelWorld* world, int step, Clock clock)
     : VisualBlock(box, world, step)
     , planet(Planet::getInstance())
 {
-    clockStart = WaterClock::now().time_since_epoch().count();
+    if (clock == Clock::Restart)
+        clockStart = WaterClock::now().time_since_epoch().count();
     rebuild();
 }
 

@@ -28,7 +28,10 @@ class WaterBlock : public VisualBlock
 {
 public:
     // Meshes the block before returning, on the calling thread.
-    WaterBlock(const VoxelBox& box, VoxelWorld* world, int step);
+    WaterBlock(const VoxelBox& box, VoxelWorld* world, int step)
+        : WaterBlock(box, world, step, Clock::Restart)
+    {
+    }
     // Main thread when the block was ever uploaded.
     ~WaterBlock() override;
 
@@ -41,6 +44,15 @@ public:
     static float elapsedTime();
 
 protected:
+    // Blocks made while others are shown (the far level's sea) keep the
+    // shared clock running: restarting it would jump every ripple on screen.
+    enum class Clock
+    {
+        Restart,
+        Keep
+    };
+    WaterBlock(const VoxelBox& box, VoxelWorld* world, int step, Clock clock);
+
     std::unique_ptr<VoxelField> openField(VoxelWorld& world, const VoxelBox& region) override;
     bool acceptTriangle(const MeshVertex& a, const MeshVertex& b, const MeshVertex& c) override;
     void finishMesh(Mesh& mesh, VoxelField& field) override;

@@ -2,6 +2,7 @@
 
 #include "Graphics/TerrainTextureRegistry.h"
 #include "World/ManagerFixture.h"
+#include "World/Planet.h"
 #include "World/Vox.h"
 #include "World/Voxel.h"
 #include "World/datablock.h"
@@ -47,7 +48,19 @@ TEST_F(FarTerrainTest, SamplesAreTheVoxelsAndTheMeshIsClosed)
     // reverse. (A sample of density 0 pinches the surface to a point, where
     // triangles collapse and edges meet more than twice.)
     std::map<std::pair<Point, Point>, int> edges;
-    far.meshBuilt = [&](const VoxelBox&, const Mesh& mesh) {
+    // The sea's surface lies at the sea level and faces up, wherever its
+    // chunk lies.
+    const Planet& planet = manager->planet();
+    int seaVertices = 0;
+    far.meshBuilt = [&](const VoxelBox&, const Mesh& mesh, bool sea) {
+        if (sea) {
+            for (const MeshVertex& v : mesh.vertices) {
+                EXPECT_NEAR(planet.heightAt(v.position), planet.seaLevel, 0.05);
+                EXPECT_GT(v.normal.dot(planet.upAt(v.position)), 0.999);
+            }
+            seaVertices += static_cast<int>(mesh.vertices.size());
+            return;
+        }
         for (const MeshTriangle& t : mesh.triangles)
             for (int i = 0; i < 3; ++i) {
                 const Point from = keyOf(mesh.vertices[t.index[i]].position);
@@ -66,6 +79,7 @@ TEST_F(FarTerrainTest, SamplesAreTheVoxelsAndTheMeshIsClosed)
         open += reverse == edges.end() || reverse->second != count;
     }
     EXPECT_EQ(open, 0) << "of " << edges.size() << " edges";
+    EXPECT_GT(seaVertices, 1000);
 
     // Deep rock, open air and the outermost ground along several
     // directions with the air above it, read through the data manager after
@@ -102,7 +116,7 @@ TEST_F(FarTerrainTest, EditsReachTheFarLevelFromTheCacheAndFromTheirFiles)
     while (far.sampleAt(dug.x, dug.y, dug.z).density < 0)
         dug.z += FarTerrain::STEP;
     std::vector<VoxelBox> remeshed;
-    far.meshBuilt = [&](const VoxelBox& chunk, const Mesh&) { remeshed.push_back(chunk); };
+    far.meshBuilt = [&](const VoxelBox& chunk, const Mesh&, bool) { remeshed.push_back(chunk); };
     Vox(*manager, dug.x, dug.y, dug.z).density(Voxel::FULLY_AIR);
     far.markDirty(dug.x, dug.y, dug.z);
     build(far);
