@@ -49,10 +49,20 @@ loading() {
   [ "$(brightness "$1" 320 482)" -ge 750 ] && [ "$(brightness "$1" 960 482)" -ge 750 ] &&
     above 0.5 "$(convert "$1" -crop 1280x280+0+520 +repage -colorspace Gray -format "%[fx:maxima]" info:)"
 }
-# The console's band darkens what lies behind it and ends 325 pixels down.
-console() { [ "$(brightness "$1" 640 330)" -gt $(($(brightness "$1" 640 320) + 150)) ]; }
-# The menu's three buttons stand in the middle of a dark screen.
-menu() { [ "$(brightness "$1" 20 780)" -le 300 ] && [ "$(brightness "$1" 640 400)" -ge 300 ]; }
+# The console's band darkens what lies behind it and ends 325 pixels down:
+# across the window, the rows just below it are much brighter than those just
+# inside it.
+console() {
+  local inside
+  inside="$(grey "$1" 1280x8+0+312)"
+  above "$(grey "$1" 1280x8+0+332)" "$(awk -v v="$inside" 'BEGIN { print v * 1.4 + 0.03 }')"
+}
+# The menu's buttons, with their light labels, stand in the middle of a
+# screen that is black along its top edge.
+menu() {
+  above 0.08 "$(grey "$1" 1280x30+0+0)" &&
+    above "$(convert "$1" -crop 200x160+540+320 +repage -colorspace Gray -format "%[fx:maxima]" info:)" 0.7
+}
 
 echo "Screenshots:"
 start_game
@@ -120,4 +130,16 @@ key Escape
 menu="$(shot_until menu menu)"
 keep 07-menu "$menu"
 key Escape
+
+# The planet from orbit, in free flight 1000 units over the start, straight
+# down, once the far level is shown.
+wait_for_output "Far terrain shown." 300
+captured
+key F5
+console_command "goto 1500 0 0"
+for _ in 1 2 3 4; do pointer_step 0 100; done
+frames 3
+planet() { above "$(colour_count "$1" 300x300+490+250)" 2000 && above 0.5 "$(sky "$1")"; }
+orbit="$(shot_until orbit planet)"
+keep 08-orbit "$orbit" orbit
 end_game
