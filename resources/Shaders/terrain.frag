@@ -80,6 +80,11 @@ void main()
         + texture(noiseTexture, uvMiddle * macroScale).r * w.y;
     float noise = texture(noiseTexture, uvMajor * edgeScale).r * w.x
         + texture(noiseTexture, uvMiddle * edgeScale).r * w.y;
+    // Where a pixel spans much of the fine pattern (the coarse ring and the
+    // far level), the choice would flicker from pixel to pixel like a
+    // dither: the slow pattern draws the edges there instead, wider apart.
+    float span = length(fwidth(uvMajor)) * edgeScale;
+    noise = mix(noise, macro, smoothstep(0.15, 0.6, span));
     float edge = clamp((noise - 0.5) * 2.2 + 0.5, 0.0, 1.0);
     float layer = edge < weights.x ? layers.x : (edge < weights.x + weights.y ? layers.y : layers.z);
 
