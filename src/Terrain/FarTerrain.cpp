@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cmath>
 #include <set>
+#include <type_traits>
 #include <unordered_map>
 
 namespace {
@@ -174,17 +175,38 @@ private:
     FarTerrain& far;
 };
 
-// A chunk's ground mesh: a terrain block without grass, which is drawn on
-// the fine ring only. Made empty, it is meshed once it is given its chunk.
-class FarTerrain::FarBlock : public TerrainBlock
+// A chunk's mesh, of ground or of sea, that shows each build to meshBuilt.
+// Made empty, it is meshed once it is given its chunk.
+template <class Block> class FarTerrain::ChunkBlock : public Block
 {
 public:
-    FarBlock(FarTerrain& far, const VoxelBox& chunk)
-        : TerrainBlock(VoxelBox { 0, -1, 0, -1, 0, -1 }, far.world.get(), STEP)
+    template <class... Options>
+    ChunkBlock(FarTerrain& far, const VoxelBox& chunk, Options... options)
+        : Block(VoxelBox { 0, -1, 0, -1, 0, -1 }, far.world.get(), STEP, options...)
         , far(far)
         , chunk(chunk)
     {
     }
+
+protected:
+    void buildArrays(Mesh& mesh) override
+    {
+        if (far.meshBuilt && !mesh.triangles.empty())
+            far.meshBuilt(chunk, mesh, std::is_base_of_v<WaterBlock, Block>);
+        Block::buildArrays(mesh);
+    }
+
+private:
+    FarTerrain& far;
+    const VoxelBox chunk;
+};
+
+// A chunk's ground: a terrain block without grass, which is drawn near the
+// player only.
+class FarTerrain::FarBlock : public ChunkBlock<TerrainBlock>
+{
+public:
+    using ChunkBlock::ChunkBlock;
 
 protected:
     // The normals of the triangles around each vertex, weighted by their
@@ -207,40 +229,16 @@ protected:
         for (MeshVertex& vertex : mesh.vertices)
             vertex.normal = vertex.normal.normalise();
     }
-    void buildArrays(Mesh& mesh) override
-    {
-        if (far.meshBuilt && !mesh.triangles.empty())
-            far.meshBuilt(chunk, mesh, false);
-        TerrainBlock::buildArrays(mesh);
-    }
-
-private:
-    FarTerrain& far;
-    const VoxelBox chunk;
 };
 
-// A chunk's sea surface. Made empty, it is meshed once it is given its chunk.
-class FarTerrain::FarSea : public WaterBlock
+// A chunk's sea surface, keeping the ripples of the water on screen running.
+class FarTerrain::FarSea : public ChunkBlock<WaterBlock>
 {
 public:
     FarSea(FarTerrain& far, const VoxelBox& chunk)
-        : WaterBlock(VoxelBox { 0, -1, 0, -1, 0, -1 }, far.world.get(), STEP, Clock::Keep)
-        , far(far)
-        , chunk(chunk)
+        : ChunkBlock(far, chunk, Clock::Keep)
     {
     }
-
-protected:
-    void buildArrays(Mesh& mesh) override
-    {
-        if (far.meshBuilt && !mesh.triangles.empty())
-            far.meshBuilt(chunk, mesh, true);
-        WaterBlock::buildArrays(mesh);
-    }
-
-private:
-    FarTerrain& far;
-    const VoxelBox chunk;
 };
 
 FarTerrain::FarTerrain(TerrainDataManager& manager)

@@ -106,6 +106,7 @@ private:
         Built
     };
     class GridWorld;
+    template <class Block> class ChunkBlock;
     class FarBlock;
     class FarSea;
 
