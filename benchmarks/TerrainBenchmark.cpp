@@ -19,6 +19,7 @@
 #include <functional>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -267,12 +268,27 @@ void rebuildBlock(benchmark::State& state, TerrainBlock& block)
     state.counters["grass points"] = block.vegetationPointCount();
 }
 
-void rebuildWorldCell(benchmark::State& state, int size, int step)
+// The cell of the viewer, or of another place.
+void rebuildWorldCell(benchmark::State& state, int size, int step, std::optional<Vector3> at = std::nullopt)
 {
     BenchmarkWorld world;
     const TerrainRing ring(step, size, 1);
-    TerrainBlock block(ring.boxOf(ring.cellAt(world.viewerPosition())), world.world.get(), step);
+    TerrainBlock block(ring.boxOf(ring.cellAt(at.value_or(world.viewerPosition()))), world.world.get(), step);
     rebuildBlock(state, block);
+}
+
+// Ground of grass, away from the viewer's sand: the cells of both rings
+// there, for the cost of their grass.
+const Vector3 meadow { 501.0, -66.0, 4.0 };
+
+void rebuildMeadowFineCell(benchmark::State& state)
+{
+    rebuildWorldCell(state, Terrain::FINE_SIZE, Terrain::FINE_STEP, meadow);
+}
+
+void rebuildMeadowCoarseCell(benchmark::State& state)
+{
+    rebuildWorldCell(state, Terrain::COARSE_SIZE, Terrain::COARSE_STEP, meadow);
 }
 
 // 13 x 13 x 13 voxels sampled every 2.
@@ -373,6 +389,8 @@ void registerMeshingCases()
 
 } // namespace
 
+BENCHMARK(rebuildMeadowFineCell)->Unit(benchmark::kMicrosecond);
+BENCHMARK(rebuildMeadowCoarseCell)->Unit(benchmark::kMicrosecond);
 BENCHMARK(initialBuild)->Unit(benchmark::kSecond)->UseManualTime()->Iterations(2);
 BENCHMARK(farBuild)->Unit(benchmark::kSecond)->UseManualTime()->Iterations(2);
 
