@@ -150,8 +150,9 @@ private:
     FarTerrain& far;
 };
 
-// A chunk's ground mesh: a terrain block without grass, which is drawn on
-// the fine ring only. Made empty, it is meshed once it is given its chunk.
+// A chunk's ground mesh: a terrain block without grass, which stands only on
+// the rings' ground near the viewer. Made empty, it is meshed once it is
+// given its chunk.
 class FarTerrain::FarBlock : public TerrainBlock
 {
 public:
