@@ -19,6 +19,7 @@
 #include <functional>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -267,12 +268,27 @@ void rebuildBlock(benchmark::State& state, TerrainBlock& block)
     state.counters["grass points"] = block.vegetationPointCount();
 }
 
-void rebuildWorldCell(benchmark::State& state, int size, int step)
+// The cell of the viewer, or of another place.
+void rebuildWorldCell(benchmark::State& state, int size, int step, std::optional<Vector3> at = std::nullopt)
 {
     BenchmarkWorld world;
     const TerrainRing ring(step, size, 1);
-    TerrainBlock block(ring.boxOf(ring.cellAt(world.viewerPosition())), world.world.get(), step);
+    TerrainBlock block(ring.boxOf(ring.cellAt(at.value_or(world.viewerPosition()))), world.world.get(), step);
     rebuildBlock(state, block);
+}
+
+// Ground of grass, away from the viewer's sand: the cells of both rings
+// there, for the cost of their grass.
+const Vector3 meadow { 501.0, -66.0, 4.0 };
+
+void rebuildMeadowFineCell(benchmark::State& state)
+{
+    rebuildWorldCell(state, Terrain::FINE_SIZE, Terrain::FINE_STEP, meadow);
+}
+
+void rebuildMeadowCoarseCell(benchmark::State& state)
+{
+    rebuildWorldCell(state, Terrain::COARSE_SIZE, Terrain::COARSE_STEP, meadow);
 }
 
 // 13 x 13 x 13 voxels sampled every 2.
@@ -297,7 +313,8 @@ void rebuildSphere(benchmark::State& state)
 }
 
 // The first pass of the update thread on a new world: all 468 cells of both
-// rings, generating their voxels, without uploads. Reports seconds.
+// rings, generating their voxels, without uploads. Reports seconds, and the
+// grass points of each ring with the memory their quads take.
 void initialBuild(benchmark::State& state)
 {
     for (auto _ : state) {
@@ -309,6 +326,13 @@ void initialBuild(benchmark::State& state)
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
         state.counters["visible fine"] = static_cast<double>(terrain.fineVisible().size());
         state.counters["visible coarse"] = static_cast<double>(terrain.coarseVisible().size());
+        double points[2] = { 0.0, 0.0 };
+        for (const auto& cell : terrain.cells())
+            points[cell->fine ? 0 : 1] += cell->terrain->vegetationPointCount();
+        const double quadMB = 4.0 * sizeof(VegetationVertex) / (1024.0 * 1024.0);
+        state.counters["grass fine"] = points[0];
+        state.counters["grass coarse"] = points[1];
+        state.counters["grass MB"] = (points[0] + points[1]) * quadMB;
     }
 }
 
@@ -365,6 +389,8 @@ void registerMeshingCases()
 
 } // namespace
 
+BENCHMARK(rebuildMeadowFineCell)->Unit(benchmark::kMicrosecond);
+BENCHMARK(rebuildMeadowCoarseCell)->Unit(benchmark::kMicrosecond);
 BENCHMARK(initialBuild)->Unit(benchmark::kSecond)->UseManualTime()->Iterations(2);
 BENCHMARK(farBuild)->Unit(benchmark::kSecond)->UseManualTime()->Iterations(2);
 

@@ -1,8 +1,8 @@
 #version 150 compatibility
 // Grass quads, one voxel high: the two top corners (texture t = 1) sway in
 // gusts that travel across the ground, bend away from the player's feet,
-// and sink into the ground towards the edge of the fine ring, so grass
-// neither pops in nor out.
+// and sink into the ground between the two distances of fadeRange, beyond
+// which no grass is drawn, so grass neither pops in nor out.
 
 in vec3 vPosition;
 in vec2 vTexCoord;
@@ -13,13 +13,11 @@ uniform mat4 projectionMatrix;
 uniform vec3 playerPosition;
 uniform sampler2D noiseTexture;
 uniform float elapsedTime;
+uniform vec2 fadeRange;
 
 out vec2 texCoord;
 out vec3 worldPos;
 out vec3 up;
-
-const float fadeStart = 17.0;
-const float fadeEnd = 24.0;
 
 void main()
 {
@@ -41,7 +39,7 @@ void main()
     if (distance > 0.001)
         position += away / distance * (1.0 - smoothstep(0.2, 1.4, distance)) * 0.6 * tip;
 
-    float fade = 1.0 - smoothstep(fadeStart, fadeEnd, length(vPosition - playerPosition));
+    float fade = 1.0 - smoothstep(fadeRange.x, fadeRange.y, length(vPosition - playerPosition));
     position -= up * (1.0 - fade) * tip;
 
     texCoord = vTexCoord;

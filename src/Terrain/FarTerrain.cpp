@@ -201,8 +201,8 @@ private:
     const VoxelBox chunk;
 };
 
-// A chunk's ground: a terrain block without grass, which is drawn near the
-// player only.
+// A chunk's ground: a terrain block without grass, which stands only on the
+// rings' ground near the viewer.
 class FarTerrain::FarBlock : public ChunkBlock<TerrainBlock>
 {
 public:

@@ -2,8 +2,12 @@
 
 #include "Graphics/TerrainTextureRegistry.h"
 #include "Interface/StatsManager.h"
+#include "Terrain/Terrain.h"
 #include "Terrain/VoxelField.h"
 #include "Terrain/VoxelWorld.h"
+
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -40,10 +44,26 @@ void TerrainBlock::finishMesh(Mesh& mesh, VoxelField& field)
         vertex.intensity = 0;
     }
     const int grass = TerrainTextureRegistry::getInstance().layerFor(GRASS_MATERIAL);
-    vegetationPoints = Vegetation::points(mesh, grass);
-    builtVegetation = Vegetation::quads(vegetationPoints);
-    const int count = static_cast<int>(vegetationPoints.size());
+    std::vector<VegetationPoint> points = Vegetation::points(mesh, grass, buildStep());
+    std::stable_sort(points.begin(), points.end(), [](const VegetationPoint& a, const VegetationPoint& b) {
+        return patchOf(a.position) < patchOf(b.position);
+    });
+    builtVegetation = Vegetation::quads(points);
+    builtRuns.clear();
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        const Patch patch = patchOf(points[i].position);
+        if (builtRuns.empty() || builtRuns.back().patch != patch)
+            builtRuns.push_back({ patch, static_cast<int>(4 * i), 0 });
+        builtRuns.back().count += 4;
+    }
+    const int count = static_cast<int>(points.size());
     StatsManager::getInstance().addToStat(VEGETATION_STAT, count - grassPoints.exchange(count));
+}
+
+TerrainBlock::Patch TerrainBlock::patchOf(const Vector3& p)
+{
+    auto cell = [](double v) { return static_cast<int>(std::floor(v / Terrain::FINE_SIZE)); };
+    return { cell(p.x), cell(p.y), cell(p.z) };
 }
 
 void TerrainBlock::buildArrays(Mesh& mesh)
@@ -56,6 +76,8 @@ void TerrainBlock::buildArrays(Mesh& mesh)
             indexArray.push_back(static_cast<std::uint16_t>(index));
     vegetationArray = std::move(builtVegetation);
     builtVegetation.clear();
+    runArray = std::move(builtRuns);
+    builtRuns.clear();
 }
 
 void TerrainBlock::upload()
@@ -91,6 +113,8 @@ void TerrainBlock::upload()
     }
     // Always replaced, so grass never outlives the mesh it stood on.
     sendArray(GL_ARRAY_BUFFER, vegetationBuffer, vegetationArray, static_cast<int>(vegetationArray.size()));
+    grassRuns = std::move(runArray);
+    runArray.clear();
     glBindBuffer(GL_ARRAY_BUFFER, 0);
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
 }
@@ -109,10 +133,19 @@ void TerrainBlock::draw(GLuint)
         glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
 }
 
-void TerrainBlock::drawVegetation()
+bool TerrainBlock::drawVegetation(const std::function<bool(const Patch&)>& hidden)
 {
-    if (vegetationBuffer.count == 0)
-        return;
+    std::vector<GrassRun> shown;
+    for (const GrassRun& run : grassRuns) {
+        if (hidden && hidden(run.patch))
+            continue;
+        if (!shown.empty() && shown.back().first + shown.back().count == run.first)
+            shown.back().count += run.count;
+        else
+            shown.push_back(run);
+    }
+    if (vegetationBuffer.count == 0 || shown.empty())
+        return false;
     glDisable(GL_CULL_FACE);
     glDisable(GL_LIGHTING);
     glDisableClientState(GL_VERTEX_ARRAY);
@@ -127,11 +160,13 @@ void TerrainBlock::drawVegetation()
         2, 2, GL_FLOAT, GL_FALSE, stride, bufferOffset(offsetof(VegetationVertex, texCoord)));
     glEnableVertexAttribArray(1);
     glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, stride, bufferOffset(offsetof(VegetationVertex, normal)));
-    glDrawArrays(GL_QUADS, 0, vegetationBuffer.count);
+    for (const GrassRun& run : shown)
+        glDrawArrays(GL_QUADS, run.first, run.count);
     glBindBuffer(GL_ARRAY_BUFFER, 0);
     glDisableVertexAttribArray(0);
     glDisableVertexAttribArray(2);
     glDisableVertexAttribArray(1);
     glEnable(GL_LIGHTING);
     glEnable(GL_CULL_FACE);
+    return true;
 }

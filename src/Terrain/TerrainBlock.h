@@ -4,17 +4,26 @@
 #include "Terrain/Vegetation.h"
 #include "Terrain/VisualBlock.h"
 
+#include <array>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 // The ground of one box: its mesh with surface normals and material blends,
-// and the grass standing on it. Threads as for every VisualBlock; the grass
-// points are kept by the build (guarded like the mesh it came from), the
-// arrays for the upload are guarded by the block lock.
+// and the grass standing on it, as dense on a coarse mesh as on a fine one.
+// The grass is kept in patches, the cubes the fine ring's cells cover, so
+// that a coarse block can leave out its grass where the fine ring shows its
+// own. Threads as for every VisualBlock; the arrays for the upload are
+// guarded by the block lock.
 class TerrainBlock : public VisualBlock
 {
 public:
+    // A cube of Terrain::FINE_SIZE voxels per axis, by the fine ring's cell
+    // coordinates of its lowest corner.
+    using Patch = std::array<int, 3>;
+    static Patch patchOf(const Vector3& p);
+
     // How far beyond its box a voxel still shapes the block: the normals of
     // the vertices on its faces take central differences across them. An
     // edit that far out must remesh the block too, or the two cells on
@@ -28,8 +37,9 @@ public:
 
     // The program is not used: the terrain program is bound by the render pass.
     void draw(GLuint program) override;
-    // Main thread, inside the vegetation program.
-    void drawVegetation();
+    // Main thread, inside the vegetation program: the grass but for that of
+    // the patches `hidden` names; returns whether any was drawn.
+    bool drawVegetation(const std::function<bool(const Patch&)>& hidden = nullptr);
 
     // Grass points of the last build.
     int vegetationPointCount() const { return grassPoints.load(); }
@@ -44,19 +54,29 @@ protected:
     void upload() override;
 
 private:
+    // The vertices of one patch's quads, which lie together in the buffer.
+    struct GrassRun
+    {
+        Patch patch;
+        int first;
+        int count;
+    };
+
     // Kept by the build (buildMutex).
-    std::vector<VegetationPoint> vegetationPoints;
     std::vector<VegetationVertex> builtVegetation;
+    std::vector<GrassRun> builtRuns;
     std::atomic<int> grassPoints { 0 };
 
     // Filled by the build, sent and emptied by upload (lock).
     std::vector<MeshVertex> vertexArray;
     std::vector<std::uint16_t> indexArray;
     std::vector<VegetationVertex> vegetationArray;
+    std::vector<GrassRun> runArray;
 
     // Main thread.
     GpuBuffer vertexBuffer;
     GpuBuffer indexBuffer;
     GLuint vertexArrayObject = 0;
     GpuBuffer vegetationBuffer;
+    std::vector<GrassRun> grassRuns;
 };

@@ -20,6 +20,7 @@
 
 #include <SFML/Window/Mouse.hpp>
 #include <SFML/Window/Window.hpp>
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -34,6 +35,11 @@ const std::string grassFile = "terrain/vegetation/grass_01/diffus3.tga";
 // The alpha the grass program cuts blades at; the grass texture's mipmap
 // levels keep the coverage the image has at it.
 const float grassCutoff = 0.5f;
+// Grass sinks into the ground between these distances from the viewer; the
+// coarse ring's cells within the second (and a quad's width) carry grass
+// where the fine ring shows no ground.
+const float grassFadeStart = 32.0f;
+const float grassFadeEnd = 40.0f;
 
 std::vector<std::string> causticFramePaths()
 {
@@ -306,7 +312,7 @@ void TerrainRenderer::renderCells(const std::vector<GridCell*>& fineVisible,
     glClear(GL_STENCIL_BUFFER_BIT);
     setStencil(GL_ALWAYS, GL_REPLACE);
 
-    drawVegetation(frame, drawnFine);
+    drawVegetation(frame, fineVisible, drawnFine, drawnCoarse);
 
     water.use();
     setFrameUniforms(frame, water);
@@ -387,7 +393,8 @@ int TerrainRenderer::drawFarLevel(const Frame& frame, const FarTerrain& far, boo
     return drawn;
 }
 
-void TerrainRenderer::drawVegetation(const Frame& frame, const std::vector<GridCell*>& fineCells)
+void TerrainRenderer::drawVegetation(const Frame& frame, const std::vector<GridCell*>& fineVisible,
+    const std::vector<GridCell*>& fineCells, const std::vector<GridCell*>& coarseCells)
 {
     ShaderProgram& vegetation = *vegetationProgram;
     vegetation.use();
@@ -398,6 +405,11 @@ void TerrainRenderer::drawVegetation(const Frame& frame, const std::vector<GridC
     vegetation.setTextureArray("vegetationTexture", 0, vegetationTexture);
     vegetation.setTexture2D("noiseTexture", 2, noiseTexture);
     setFloat(vegetation, "cutoff", grassCutoff);
+    const GLint fade = vegetation.getUniformLocation("fadeRange");
+    if (fade != -1)
+        glUniform2f(fade, grassFadeStart, grassFadeEnd);
+    // Grass leaves the stencil to the water that follows.
+    setStencil(GL_ALWAYS, GL_KEEP);
     // With multisampling the blades' alpha becomes coverage, which needs no
     // order; without it they blend, their edges a pixel wide.
     GLint samples = 0;
@@ -407,16 +419,33 @@ void TerrainRenderer::drawVegetation(const Frame& frame, const std::vector<GridC
         glEnable(GL_SAMPLE_ALPHA_TO_COVERAGE);
         glDisable(GL_BLEND);
     }
-    for (GridCell* cell : fineCells) {
-        if (!cell->terrain->hasVegetationBuffer())
-            continue;
-        cell->terrain->drawVegetation();
-        ++lastPass.vegetation;
+    std::vector<TerrainBlock::Patch> fineGround;
+    for (GridCell* cell : fineVisible)
+        if (cell->terrain->drawnTriangleCount != 0)
+            fineGround.push_back(TerrainBlock::patchOf(Vector3(cell->box.x0, cell->box.y0, cell->box.z0)));
+    for (GridCell* cell : fineCells)
+        if (cell->terrain->drawVegetation())
+            ++lastPass.vegetation;
+    // Where the fine ring has ground, the coarse ring's is hidden, and so is
+    // its grass.
+    std::sort(fineGround.begin(), fineGround.end());
+    const auto underFine = [&fineGround](const TerrainBlock::Patch& patch) {
+        return std::binary_search(fineGround.begin(), fineGround.end(), patch);
+    };
+    const double reach = grassFadeEnd + 1.0;
+    for (GridCell* cell : coarseCells) {
+        const VoxelBox& box = cell->box;
+        const Vector3 nearest { std::clamp(frame.eye.x, double(box.x0), double(box.x1)),
+            std::clamp(frame.eye.y, double(box.y0), double(box.y1)),
+            std::clamp(frame.eye.z, double(box.z0), double(box.z1)) };
+        if ((nearest - frame.eye).length() <= reach && cell->terrain->drawVegetation(underFine))
+            ++lastPass.coarseVegetation;
     }
     if (coverage) {
         glDisable(GL_SAMPLE_ALPHA_TO_COVERAGE);
         glEnable(GL_BLEND);
     }
+    setStencil(GL_ALWAYS, GL_REPLACE);
     unbindTextures();
     useProgram(0);
 }

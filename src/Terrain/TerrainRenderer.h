@@ -29,8 +29,9 @@ struct GridCell;
 // where no fine terrain was drawn, cells outside the view skipped) and the
 // terrain's far level where neither ring drew, under a haze that opens
 // with height, reads
-// back the world position under the cursor and marks it, draws grass on the
-// drawn fine cells and water on all drawn cells, draws the models into the
+// back the world position under the cursor and marks it, draws grass out to
+// 40 units (on the drawn fine cells and, beyond the fine ring's ground, on
+// the coarse ones) and water on all drawn cells, draws the models into the
 // picking buffer to learn which instance is under the cursor, and draws the
 // models, the picked one outlined.
 //
@@ -44,7 +45,9 @@ public:
     {
         int fineTerrain = 0;
         int coarseTerrain = 0;
+        // Blocks that drew grass, per ring.
         int vegetation = 0;
+        int coarseVegetation = 0;
         int fineWater = 0;
         int coarseWater = 0;
         int farTerrain = 0;
@@ -118,7 +121,10 @@ private:
     // The far level's ground, or its sea, where no ring drew.
     int drawFarLevel(const Frame& frame, const FarTerrain& far, bool sea);
     int drawWater(const std::vector<GridCell*>& cells);
-    void drawVegetation(const Frame& frame, const std::vector<GridCell*>& fineCells);
+    // Grass on the drawn cells: all of the fine ones', and the coarse ones'
+    // within its reach where no cell of the fine ring shows ground.
+    void drawVegetation(const Frame& frame, const std::vector<GridCell*>& fineVisible,
+        const std::vector<GridCell*>& fineCells, const std::vector<GridCell*>& coarseCells);
     void pickInstance(const Frame& frame, int cursorX, int cursorY);
     void drawModels(const Frame& frame, ShaderProgram& program);
     void drawInstances(const Frame& frame, ShaderProgram& program, bool colourCoded);

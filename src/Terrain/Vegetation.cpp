@@ -128,12 +128,38 @@ private:
 
 } // namespace
 
-std::vector<VegetationPoint> Vegetation::points(const Mesh& mesh, int grassLayer)
+std::vector<VegetationPoint> Vegetation::points(const Mesh& mesh, int grassLayer, int step)
 {
     std::vector<VegetationPoint> found;
     const Planet* planet = Planet::getInstance();
+    int splits = 0;
+    for (int covered = DENSE_STEP; covered < step; covered *= 2)
+        ++splits;
     const ScratchLease<SpacingGrid> grid;
-    grid->start(mesh.triangles.size());
+    grid->start(mesh.triangles.size() << (2 * splits));
+    auto scatter = [&](const Vector3& s0, const Vector3& s1, const Vector3& normal) {
+        const double length = (s1 - s0).length();
+        const Vector3 direction = length < 1e-5 ? Vector3() : (s1 - s0) / length;
+        for (double t = 0.5; t < length; t += 1.0) {
+            const Vector3 candidate = s0 + direction * t;
+            if (!grid->hasPointNear(found, candidate)) {
+                grid->add(candidate, static_cast<std::int32_t>(found.size()));
+                found.push_back({ candidate, normal });
+            }
+        }
+    };
+    auto split = [&](auto& self, const Vector3& s0, const Vector3& s1, const Vector3& s2, const Vector3& normal,
+                     int depth) -> void {
+        if (depth == 0) {
+            scatter(s0, s1, normal);
+            return;
+        }
+        const Vector3 m01 = (s0 + s1) * 0.5, m12 = (s1 + s2) * 0.5, m20 = (s2 + s0) * 0.5;
+        self(self, s0, m01, m20, normal, depth - 1);
+        self(self, m01, s1, m12, normal, depth - 1);
+        self(self, m20, m12, s2, normal, depth - 1);
+        self(self, m01, m12, m20, normal, depth - 1);
+    };
     for (const MeshTriangle& triangle : mesh.triangles) {
         const MeshVertex& v0 = mesh.vertices[triangle.index[0]];
         if (v0.materials[0] != grassLayer || v0.materials[1] != grassLayer || v0.materials[2] != grassLayer)
@@ -144,15 +170,7 @@ std::vector<VegetationPoint> Vegetation::points(const Mesh& mesh, int grassLayer
         const Vector3 normal = (s1 - s0).cross(s2 - s1).normalise();
         if (planet && normal.dot(planet->upAt(s0)) < MIN_UPRIGHTNESS)
             continue;
-        const double length = (s1 - s0).length();
-        const Vector3 direction = length < 1e-5 ? Vector3() : (s1 - s0) / length;
-        for (double t = 0.5; t < length; t += 1.0) {
-            const Vector3 candidate = s0 + direction * t;
-            if (!grid->hasPointNear(found, candidate)) {
-                grid->add(candidate, static_cast<std::int32_t>(found.size()));
-                found.push_back({ candidate, normal });
-            }
-        }
+        split(split, s0, s1, s2, normal, splits);
     }
     return found;
 }

@@ -33,10 +33,20 @@ class Vegetation
 public:
     static constexpr double SPACING = 0.34;
     static constexpr double MIN_UPRIGHTNESS = 0.6;
+    // The sampling step (the fine ring's) whose triangles carry grass as they
+    // are. A triangle of a mesh sampled every 2 * DENSE_STEP voxels is four
+    // times as large and would get about half as many points: it is split
+    // at its edges' midpoints into four, each taking the rule in its place,
+    // so that the grass of both rings stands equally dense where they meet.
+    static constexpr int DENSE_STEP = 2;
 
     // Triangles in mesh order; candidates at 0.5, 1.5, 2.5 ... along the edge
-    // from a triangle's first stored vertex to its second.
-    static std::vector<VegetationPoint> points(const Mesh& mesh, int grassLayer);
+    // from a triangle's first stored vertex to its second. A triangle of a
+    // mesh sampled every `step` voxels is split in four while the step is
+    // above DENSE_STEP: the corner triangles at its first, second and third
+    // vertex, then the middle one, whose first vertex is the first edge's
+    // midpoint; each part keeps the whole triangle's normal and uprightness.
+    static std::vector<VegetationPoint> points(const Mesh& mesh, int grassLayer, int step = DENSE_STEP);
     // Four vertices per point: a quad one unit high along the normal and two
     // wide, turned about the normal by an angle that varies with the position.
     static std::vector<VegetationVertex> quads(const std::vector<VegetationPoint>& points);

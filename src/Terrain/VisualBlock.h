@@ -81,6 +81,9 @@ protected:
     // After the polygonizer and welding, with `buildMutex` held: normals and
     // whatever else the block derives from its mesh.
     virtual void finishMesh(Mesh& mesh, VoxelField& field) = 0;
+    // The step of the build in progress, for finishMesh (step() would wait
+    // for the build's own lock).
+    int buildStep() const { return sampleStep; }
     // With `lock` held: keeps the mesh in the form upload() sends. The mesh
     // is the thread's scratch memory, to be copied from, not kept.
     virtual void buildArrays(Mesh& mesh) = 0;

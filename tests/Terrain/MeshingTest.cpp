@@ -1,6 +1,7 @@
 #include "TestFields.h"
 
 #include <array>
+#include <cmath>
 #include <gtest/gtest.h>
 #include <map>
 #include <tuple>
@@ -166,6 +167,31 @@ TEST(MeshWelderTest, VerticesWeldWithinAMillionthWithTheSameMaterialsAndWeights)
         { otherMaterials, false }, { otherWeights, false }, { otherNormal, true } };
     for (const auto& [vertex, welds] : cases)
         EXPECT_EQ(welds, base.weldsWith(vertex)) << vertex.position.x << " " << vertex.position.z;
+}
+
+// Both rings' grass stands equally dense where they meet: per unit of flat
+// and of hilly ground, a coarse mesh's points (its triangles split) are
+// within 10% of a fine mesh's; unsplit they would be about half as many.
+TEST(VegetationTest, CoarseMeshesCarryGrassAsDenseAsFineOnes)
+{
+    const FunctionField::Function hills = [](int x, int y, int z) {
+        const double h = 6.3 + 3.0 * std::sin(x * 0.21) + 2.0 * std::cos(z * 0.17 + 0.3 * x);
+        return VoxelSample { static_cast<int>(std::clamp((h - y) * 40.0, -127.0, 127.0)), GRASS };
+    };
+    const FunctionField::Function grounds[] = { groundBelow(6.3, GRASS), hills };
+    for (const auto& ground : grounds) {
+        auto density = [&](int meshStep, int step) {
+            const auto points
+                = Vegetation::points(meshOf(ground, { 0, 48, -4, 16, 0, 48 }, meshStep), GRASS, step);
+            return std::count_if(points.begin(), points.end(), [](const VegetationPoint& p) {
+                return p.position.x >= 8 && p.position.x < 40 && p.position.z >= 8 && p.position.z < 40;
+            }) / 1024.0;
+        };
+        const double fine = density(2, 2), coarse = density(4, 4);
+        EXPECT_GT(fine, 0.9);
+        EXPECT_NEAR(coarse / fine, 1.0, 0.1);
+        EXPECT_LT(density(4, 2) / fine, 0.6) << "what the split makes up for";
+    }
 }
 
 TEST(VegetationTest, PointsAlongTheFirstEdgeOfGrassTrianglesKeepTheirSpacingAndStandQuads)

@@ -227,14 +227,15 @@ TEST(TerrainRendererGLTest, RendersAndPicksAScene)
         EXPECT_TRUE(member == &TerrainRenderer::pickingProgram
             || (sun == (std::array<float, 3> {}) && std::equal(fill.begin(), fill.end(), lights.diffuse2)));
     }
-    // A rounded ridge of two materials seen where its normal turns past the
-    // diagonal between two axes (the picture's middle column): the colour
-    // changes no more from column to column there than elsewhere.
+    // A rounded ridge of two materials (dry grass and sand: no blades over
+    // the seam) seen where its normal turns past the diagonal between two
+    // axes (the picture's middle column): the colour changes no more from
+    // column to column there than elsewhere.
     lights.setLight0(true);
     lights.setLight2(false);
     low.terrain = [](int x, int y, int z) {
         const double d = (8.0 - std::hypot(x - 490.0, y - 4.0)) * 40.0;
-        return VoxelSample { static_cast<int>(std::clamp(d, -127.0, 127.0)), (x + y + z) % 2 ? 1 : 4 };
+        return VoxelSample { static_cast<int>(std::clamp(d, -127.0, 127.0)), (x + y + z) % 2 ? 8 : 4 };
     };
     const auto ridge = std::make_unique<GridCell>(VoxelBox { 492, 504, 0, 12, 0, 12 }, &low, 2, true);
     ridge->terrain->update(0.25);
@@ -253,6 +254,24 @@ TEST(TerrainRendererGLTest, RendersAndPicksAScene)
     }
     std::sort(steps.begin(), steps.end());
     EXPECT_LT(steps.back(), 6.0 * steps[steps.size() / 2]);
+    // Looking along +z over a fine cell of bare (grid) ground in a coarse
+    // cell of grass, both at the same height: the coarse grass stands beyond
+    // the fine cell and not over it; a coarse cell 60 units ahead draws none.
+    const auto sunk = groundBelow(495.0, 0, 0);
+    FunctionWorld meadow(groundBelow(497.0, 1, 0), sunk), bare(groundBelow(497.0, 9, 0), sunk);
+    auto near = cell(meadow, { 480, 520, -14, 26, -14, 26 }, false);
+    auto far = cell(meadow, { 480, 520, -14, 26, 66, 106 }, false);
+    auto inside = cell(bare, { 492, 504, 0, 12, 0, 12 }, true);
+    look({ 500.5, 6.0, -8.0 }, Vector3(-3.5, 0.0, 14.0).normalise(), { 1.0, 0.0, 0.0 });
+    const auto [bareX, bareY] = project(497.0, 7.0, 6.0);
+    frame({ inside.get() }, { near.get(), far.get() }, 0, 0);
+    EXPECT_TRUE(renderer->lastPass.vegetation == 0 && renderer->lastPass.coarseVegetation == 1);
+    int grid = 0;
+    for (int i = 0; i < 91; ++i) {
+        const Pixel p = target.pixel(bareX + i % 13 - 6, bareY + i / 13 - 3);
+        grid += p[2] > p[1];
+    }
+    EXPECT_GT(grid, 85) << "the fine cell's grid, no coarse grass over it";
     // A larger window: a picking buffer keeps its texture's name, grows, reads
     // the new area and binds the window's framebuffer again after.
     PickingBuffer picking(size, size);

@@ -9,6 +9,7 @@
 #include "World/Planet.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <cstring>
@@ -140,10 +141,32 @@ inline bool sameMesh(const Mesh& a, const Mesh& b)
                 == 0);
 }
 
-// The plain spacing test: every candidate looks at every point so far.
-inline std::vector<VegetationPoint> referencePoints(const Mesh& mesh, int grass)
+// The plain spacing test: every candidate looks at every point so far; a
+// triangle of a coarser mesh than the fine ring's is split in four at its
+// midpoints, again for each further doubling of the step.
+inline std::vector<VegetationPoint> referencePoints(const Mesh& mesh, int grass, int step = 2)
 {
     std::vector<VegetationPoint> points;
+    std::function<void(const Vector3&, const Vector3&, const Vector3&, const Vector3&, int)> part
+        = [&](const Vector3& s0, const Vector3& s1, const Vector3& s2, const Vector3& n, int size) {
+              if (size > Vegetation::DENSE_STEP) {
+                  const Vector3 a = (s0 + s1) * 0.5, b = (s1 + s2) * 0.5, c = (s2 + s0) * 0.5;
+                  for (const auto& [p0, p1, p2] : { std::array { s0, a, c }, std::array { a, s1, b },
+                           std::array { c, b, s2 }, std::array { a, b, c } })
+                      part(p0, p1, p2, n, size / 2);
+                  return;
+              }
+              const double length = (s1 - s0).length();
+              const Vector3 d = length < 1e-5 ? Vector3() : (s1 - s0) / length;
+              for (double t = 0.5; t < length; t += 1.0) {
+                  const Vector3 p = s0 + d * t;
+                  bool near = false;
+                  for (const VegetationPoint& q : points)
+                      near = near || (q.position - p).length() < Vegetation::SPACING;
+                  if (!near)
+                      points.push_back({ p, n });
+              }
+          };
     for (const MeshTriangle& t : mesh.triangles) {
         const MeshVertex& v0 = mesh.vertices[t.index[0]];
         if (v0.materials[0] != grass || v0.materials[1] != grass || v0.materials[2] != grass)
@@ -153,16 +176,7 @@ inline std::vector<VegetationPoint> referencePoints(const Mesh& mesh, int grass)
         const Vector3 n = (s1 - s0).cross(s2 - s1).normalise();
         if (Planet::getInstance() && n.dot(Planet::getInstance()->upAt(s0)) < Vegetation::MIN_UPRIGHTNESS)
             continue;
-        const double length = (s1 - s0).length();
-        const Vector3 d = length < 1e-5 ? Vector3() : (s1 - s0) / length;
-        for (double t = 0.5; t < length; t += 1.0) {
-            const Vector3 p = s0 + d * t;
-            bool near = false;
-            for (const VegetationPoint& q : points)
-                near = near || (q.position - p).length() < Vegetation::SPACING;
-            if (!near)
-                points.push_back({ p, n });
-        }
+        part(s0, s1, s2, n, step);
     }
     return points;
 }

@@ -88,8 +88,8 @@ Mesh expectPlainBuild(
     const Capturing<WaterBlock> water(box, world, step);
     EXPECT_TRUE(sameMesh(water.built, referenceMesh(*world.waterField(box.grown(2)), box, step, &planet)))
         << "water, step " << step;
-    const auto grass = Vegetation::points(terrain.built, layerOf(1));
-    const auto reference = referencePoints(terrainReference, layerOf(1));
+    const auto grass = Vegetation::points(terrain.built, layerOf(1), step);
+    const auto reference = referencePoints(terrainReference, layerOf(1), step);
     EXPECT_TRUE(terrain.vegetationPointCount() == int(reference.size()) && grass.size() == reference.size()
         && (grass.empty() || std::memcmp(grass.data(), reference.data(), grass.size() * sizeof(VegetationPoint)) == 0))
         << "grass, step " << step;
