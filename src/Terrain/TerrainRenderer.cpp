@@ -251,8 +251,8 @@ void TerrainRenderer::renderCells(const std::vector<GridCell*>& fineVisible,
     frame.light = Daylight::at(frame.sun, frame.eye, frame.eye.normalise());
     const FarTerrain* far = terrain.farLevel();
     if (far && frame.planet)
-        FarTerrain::openHaze(frame.light, frame.planet->heightAt(frame.eye), frame.planet->radius,
-            terrain.farHazeOpening());
+        FarTerrain::openHaze(
+            frame.light, frame.planet->heightAt(frame.eye), frame.planet->radius, terrain.farHazeOpening());
     // The scene's two lamps (Page Down, Page Up): the main one is the sun's
     // light, the other a blue fill.
     if (const Lights* lights = Lights::getInstance()) {

@@ -148,8 +148,8 @@ std::vector<VegetationPoint> Vegetation::points(const Mesh& mesh, int grassLayer
             }
         }
     };
-    auto split = [&](auto& self, const Vector3& s0, const Vector3& s1, const Vector3& s2, const Vector3& normal,
-                     int depth) -> void {
+    auto split = [&](auto& self, const Vector3& s0, const Vector3& s1, const Vector3& s2,
+                     const Vector3& normal, int depth) -> void {
         if (depth == 0) {
             scatter(s0, s1, normal);
             return;

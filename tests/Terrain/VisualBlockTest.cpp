@@ -91,7 +91,8 @@ Mesh expectPlainBuild(
     const auto grass = Vegetation::points(terrain.built, layerOf(1), step);
     const auto reference = referencePoints(terrainReference, layerOf(1), step);
     EXPECT_TRUE(terrain.vegetationPointCount() == int(reference.size()) && grass.size() == reference.size()
-        && (grass.empty() || std::memcmp(grass.data(), reference.data(), grass.size() * sizeof(VegetationPoint)) == 0))
+        && (grass.empty()
+            || std::memcmp(grass.data(), reference.data(), grass.size() * sizeof(VegetationPoint)) == 0))
         << "grass, step " << step;
     return terrain.built;
 }
@@ -285,7 +286,8 @@ TEST(TerrainBlockTest, NeighboursAgreeOnTheirSharedFaceAfterEdits)
     FunctionWorld world(
         [&edits](int x, int y, int z) {
             const auto edited = edits.find({ x, y, z });
-            VoxelSample s = groundBelow(6.5 + 0.4 * std::sin(z * 0.7 + x * 0.3), 1 + std::abs(x * 3 + z) % 4)(x, y, z);
+            VoxelSample s
+                = groundBelow(6.5 + 0.4 * std::sin(z * 0.7 + x * 0.3), 1 + std::abs(x * 3 + z) % 4)(x, y, z);
             return edited == edits.end() ? s : edited->second;
         },
         nowhere);
@@ -293,9 +295,9 @@ TEST(TerrainBlockTest, NeighboursAgreeOnTheirSharedFaceAfterEdits)
     auto shown = [](const MeshVertex& v) {
         return v.materials[v.weights[1] == 1.0f ? 1 : v.weights[2] == 1.0f ? 2 : 0];
     };
-    const std::pair<std::array<int, 3>, VoxelSample> steps[] = { { { 13, 6, 5 }, { -127, 0 } },
-        { { 13, 7, 6 }, { -127, 0 } }, { { 13, 6, 8 }, { 127, 4 } }, { { 11, 6, 3 }, { -127, 0 } },
-        { { 12, 6, 9 }, { -127, 0 } }, { { 12, 5, 10 }, { 127, 2 } } };
+    const std::pair<std::array<int, 3>, VoxelSample> steps[]
+        = { { { 13, 6, 5 }, { -127, 0 } }, { { 13, 7, 6 }, { -127, 0 } }, { { 13, 6, 8 }, { 127, 4 } },
+              { { 11, 6, 3 }, { -127, 0 } }, { { 12, 6, 9 }, { -127, 0 } }, { { 12, 5, 10 }, { 127, 2 } } };
     for (const auto& [at, voxel] : steps) {
         edits[at] = voxel;
         for (Capturing<TerrainBlock>* block : { &a, &b })
